@@ -1,0 +1,24 @@
+// Blocks on a heap: zero-filled on allocation and growth, exhaustion raised, never returned as null.
+#pragma once
+#include <cstddef>
+
+namespace vadro {
+
+// Handle of a heap (a Win32 heap handle on Windows; a heap object of our own on POSIX).
+using HeapHandle = void*;
+
+// The process heap, on which every string and container of the program lives.
+HeapHandle ProcessHeap();
+
+// A new zero-filled block of `size` bytes; raises on exhaustion.
+void* HeapAllocZeroed(HeapHandle heap, std::size_t size);
+
+// `block` grown or shrunk to `size` bytes; new bytes are zero; raises on exhaustion.
+void* HeapReAllocZeroed(HeapHandle heap, void* block, std::size_t size);
+
+void HeapFreeBlock(HeapHandle heap, void* block);
+
+// Destroys a heap that a container owns. The process heap is never destroyed.
+void HeapDestroyOwned(HeapHandle heap);
+
+}  // namespace vadro

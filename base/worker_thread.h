@@ -1,0 +1,41 @@
+// WorkerThread: base of every object that owns a thread. A subclass supplies Run; the owner
+// starts it, asks it to stop through a flag, waits for its end and destroys it.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+namespace vadro {
+
+using ThreadHandle = void*;
+
+class WorkerThread {
+ public:
+  WorkerThread() = default;
+  virtual ~WorkerThread();
+  WorkerThread(const WorkerThread&) = delete;
+  WorkerThread& operator=(const WorkerThread&) = delete;
+
+  // The thread's body; its result becomes the thread's exit code.
+  virtual std::int32_t Run();
+  // A message loop on the calling thread.
+  virtual std::int32_t PumpMessages();
+
+  void Start();
+  void Stop();
+  bool IsRunning() const;
+  void AttachToCurrentThread();
+
+  ThreadHandle Handle() const { return handle; }
+  std::uint32_t ThreadId() const { return threadId; }
+  bool StopRequested() const { return stopRequested.load(std::memory_order_acquire) != 0; }
+
+  // Exit code of a thread that has not ended.
+  static constexpr std::uint32_t kStillActive = 259;
+
+ protected:
+  ThreadHandle handle = nullptr;
+  std::uint32_t threadId = 0;
+  std::atomic<std::int32_t> stopRequested{0};
+};
+
+}  // namespace vadro

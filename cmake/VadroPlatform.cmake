@@ -1,0 +1,39 @@
+# Platform choice: every concept that differs between Windows and POSIX has
+# name_win32.cpp and name_posix.cpp beside its header; vadro_platform_sources
+# adds the one that fits the target.
+if(WIN32)
+  set(VADRO_PLATFORM win32)
+else()
+  set(VADRO_PLATFORM posix)
+endif()
+
+# Calling convention shared by the device binding, its callback and the simulator DLL.
+if(WIN32 AND NOT VADRO_VENDOR_CDECL)
+  set(VADRO_VENDOR_CALL_DEF "VADRO_VENDOR_CALL=__stdcall")
+elseif(WIN32)
+  set(VADRO_VENDOR_CALL_DEF "VADRO_VENDOR_CALL=__cdecl")
+else()
+  set(VADRO_VENDOR_CALL_DEF "VADRO_VENDOR_CALL=")
+endif()
+
+function(vadro_platform_sources target)
+  foreach(name IN LISTS ARGN)
+    target_sources(${target} PRIVATE ${name}_${VADRO_PLATFORM}.cpp)
+  endforeach()
+endfunction()
+
+add_library(vadro_options INTERFACE)
+target_include_directories(vadro_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(vadro_options INTERFACE ${VADRO_VENDOR_CALL_DEF})
+if(MSVC)
+  target_compile_options(vadro_options INTERFACE /W4)
+else()
+  target_compile_options(vadro_options INTERFACE -Wall -Wextra)
+endif()
+if(WIN32)
+  target_compile_definitions(vadro_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+endif()
+if(MINGW)
+  # One self-contained executable: no runtime DLLs needed on a bare Windows.
+  target_link_options(vadro_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()
