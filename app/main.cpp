@@ -1,0 +1,29 @@
+// Process entry: stores the command line, opens the console, attaches the application object to
+// the main thread and returns what its Run returns.
+#include <cstdio>
+#include <exception>
+
+#include "app/fatal_error.h"
+#include "app/selector_app.h"
+#include "base/multibyte.h"
+#include "console/console_out.h"
+#include "console/text_output.h"
+
+int main(int argc, char** argv) {
+  using namespace vadro;
+  try {
+    InstallFatalErrorHandler();
+    InitMultibyteLocale();
+    InitTextOutput();
+    argumentCount = argc;
+    argumentVector = argv;
+    consoleOut.Open(kStdOutputHandle);
+    theApp.AttachToCurrentThread();
+    return static_cast<WorkerThread&>(theApp).Run();
+  } catch (const std::bad_alloc&) {
+    std::fputs(kOutOfMemoryLine, stderr);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "Vadro: %s\n", error.what());
+  }
+  return 1;
+}

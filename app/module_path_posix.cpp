@@ -1,0 +1,17 @@
+#include <unistd.h>
+
+#include "app/module_path.h"
+
+namespace vadro {
+
+const char kPathSeparator = '/';
+
+std::uint32_t GetModulePath(char* buffer, std::uint32_t size) {
+  if (size == 0) return 0;
+  ssize_t n = readlink("/proc/self/exe", buffer, size - 1);
+  if (n < 0) n = 0;
+  buffer[n] = '\0';
+  return static_cast<std::uint32_t>(n);
+}
+
+}  // namespace vadro

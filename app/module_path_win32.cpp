@@ -1,0 +1,13 @@
+#include <windows.h>
+
+#include "app/module_path.h"
+
+namespace vadro {
+
+const char kPathSeparator = '\\';
+
+std::uint32_t GetModulePath(char* buffer, std::uint32_t size) {
+  return GetModuleFileNameA(nullptr, buffer, size);
+}
+
+}  // namespace vadro

@@ -1,0 +1,46 @@
+#include "app/selector_app.h"
+
+#include "app/com_apartment.h"
+#include "app/disc_list.h"
+#include "app/error_box.h"
+#include "app/module_path.h"
+#include "app/selection_run.h"
+#include "bankmap/bank_map_setup.h"
+#include "device/device_library_ref.h"
+#include "device/vendor_library.h"
+
+namespace vadro {
+
+std::int32_t argumentCount = 0;
+const char* const* argumentVector = nullptr;
+
+SelectorApp::SelectorApp() : logFile(nullptr, nullptr) {}
+
+SelectorApp::~SelectorApp() = default;
+
+void SelectorApp::FindModuleDirectory() {
+  constexpr std::int32_t kMaxPath = 260;
+  GetModulePath(moduleDirectory.GetBuffer(kMaxPath), kMaxPath);
+  moduleDirectory.ReleaseBuffer();
+  std::int32_t separator = moduleDirectory.ReverseFind(1, kPathSeparator, -1);
+  moduleDirectory.Assign(moduleDirectory.Left(separator + 1));
+}
+
+std::int32_t SelectorApp::Run() {
+  FindModuleDirectory();
+  if (!logFile.SetDirectory(moduleDirectory.Text())) {
+    ShowErrorBox("Cannot set a log file path.", "Error");
+    return 0;
+  }
+  // Released in reverse order on every way out: the library reference, the disc list, COM.
+  ComApartment com;
+  DiscList discs(argumentCount, argumentVector);
+  if (!discs.valid) return 0;
+  if (!LoadVendorLibrary()) return 0;
+  DeviceLibraryRef bankMap;
+  if (!RunBankMapStage(moduleDirectory, bankMap)) return 0;
+  RunSelection(discs, bankMap);
+  return 0;
+}
+
+}  // namespace vadro

@@ -1,0 +1,152 @@
+"""Drives the real Vadro executables for the end-to-end tests.
+
+Each test copies the executable (and, for the Windows build, the simulator's USBCDDLL.dll) into
+a fresh folder, so that Vadro.xml is made there, and runs it either with stdout redirected or in
+a tmux pane, where keys are typed and the screen is read as a person would see it.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+BUILD = os.environ.get("VADRO_BUILD_DIR", "")
+FLAVOUR = os.environ.get("VADRO_FLAVOUR", "native")  # "native" or "windows"
+WINDOWS = FLAVOUR == "windows"
+EXE_NAME = "Vadro.exe" if WINDOWS else "Vadro"
+
+# Short simulated moves keep each run close to the fixed waits of the program itself.
+FAST_DEVICE = {"USBCD_SIM_MOVE_MS": "300", "USBCD_SIM_CDDOWN_MS": "200"}
+
+
+class Workspace:
+    """A fresh folder holding a copy of the program, plus the simulator's trace file."""
+
+    def __init__(self, with_library=True):
+        self.dir = tempfile.mkdtemp(prefix="vadro-e2e-")
+        shutil.copy2(os.path.join(BUILD, EXE_NAME), self.dir)
+        if WINDOWS and with_library:
+            shutil.copy2(os.path.join(BUILD, "USBCDDLL.dll"), self.dir)
+        self.trace = os.path.join(self.dir, "calls.trace")
+        self.xml = os.path.join(self.dir, "Vadro.xml")
+
+    def command(self, args):
+        exe = os.path.join(self.dir, EXE_NAME)
+        return (["wine", exe] if WINDOWS else [exe]) + list(args)
+
+    def env(self, devices="3,7", **sim):
+        env = dict(os.environ)
+        env.update(FAST_DEVICE)
+        env["USBCD_SIM_DEVICES"] = devices
+        env["USBCD_SIM_TRACE"] = self.trace
+        env.setdefault("WINEDEBUG", "-all")
+        for key, value in sim.items():
+            env["USBCD_SIM_" + key.upper()] = str(value)
+        return env
+
+    def run(self, args, devices="3,7", stdin=b"", timeout=180, **sim):
+        """Runs with stdout and stderr redirected; returns (exit status, stdout bytes, stderr bytes)."""
+        done = subprocess.run(self.command(args), input=stdin, capture_output=True, cwd=self.dir,
+                              env=self.env(devices, **sim), timeout=timeout)
+        return done.returncode, done.stdout, done.stderr
+
+    def write_xml(self, items, root="CDLibraryList"):
+        body = "".join('<Item ID="%d" Bank="%d"/>' % item for item in items)
+        with open(self.xml, "w") as f:
+            f.write("<%s>%s</%s>" % (root, body, root))
+
+    def trace_lines(self):
+        """The simulator's trace as (milliseconds, call text) pairs."""
+        if not os.path.exists(self.trace):
+            return []
+        result = []
+        with open(self.trace) as f:
+            for line in f:
+                ms, _, call = line.rstrip("\n").partition(" ")
+                result.append((int(ms), call))
+        return result
+
+    def cleanup(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class Terminal:
+    """A tmux pane of its own server, 100 columns by 40 rows, running one command."""
+
+    def __init__(self, workspace, args, devices="3,7", **sim):
+        self.socket = "vadro-e2e-%d-%d" % (os.getpid(), id(self))
+        self.workspace = workspace
+        env = workspace.env(devices, **sim)
+        exports = " ".join("%s=%s" % (k, shell_quote(v)) for k, v in env.items()
+                           if k.startswith("USBCD_SIM_") or k == "WINEDEBUG")
+        self.status_file = os.path.join(workspace.dir, "exit.status")
+        self.stty_before = os.path.join(workspace.dir, "stty.before")
+        self.stty_after = os.path.join(workspace.dir, "stty.after")
+        program = " ".join(shell_quote(a) for a in workspace.command(args))
+        script = ("cd %s; stty -a > %s; env %s %s; echo $? > %s; stty -a > %s; sleep 600" %
+                  (shell_quote(workspace.dir), self.stty_before, exports, program,
+                   self.status_file, self.stty_after))
+        self.tmux("new-session", "-d", "-x", "100", "-y", "40", "bash --norc --noprofile -c %s" %
+                  shell_quote(script))
+
+    def tmux(self, *args):
+        return subprocess.run(["tmux", "-L", self.socket, "-f", "/dev/null"] + list(args),
+                              capture_output=True, text=True, check=True).stdout
+
+    def screen(self):
+        return self.tmux("capture-pane", "-p")
+
+    def lines(self):
+        return [line.rstrip() for line in self.screen().split("\n")]
+
+    def keys(self, *keys):
+        self.tmux("send-keys", *keys)
+
+    def type(self, text):
+        self.tmux("send-keys", "-l", text)
+
+    def wait_for(self, predicate, timeout=120, what="screen"):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            screen = self.screen()
+            if predicate(screen):
+                return screen
+            time.sleep(0.1)
+        raise AssertionError("timed out waiting for %s; screen:\n%s" % (what, self.screen()))
+
+    def wait_text(self, text, timeout=120):
+        return self.wait_for(lambda s: text in s, timeout, repr(text))
+
+    def exit_status(self, timeout=180):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if os.path.exists(self.status_file):
+                with open(self.status_file) as f:
+                    content = f.read().strip()
+                if content:
+                    return int(content)
+            time.sleep(0.1)
+        raise AssertionError("the program did not end; screen:\n%s" % self.screen())
+
+    def terminal_settings(self):
+        with open(self.stty_before) as before, open(self.stty_after) as after:
+            return before.read(), after.read()
+
+    def close(self):
+        subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
+
+
+def shell_quote(text):
+    return "'" + str(text).replace("'", "'\\''") + "'"
+
+
+class E2ETest(unittest.TestCase):
+    def setUp(self):
+        self.ws = Workspace()
+        self.addCleanup(self.ws.cleanup)
+
+    def terminal(self, args, devices="3,7", **sim):
+        term = Terminal(self.ws, args, devices, **sim)
+        self.addCleanup(term.close)
+        return term

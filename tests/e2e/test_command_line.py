@@ -1,0 +1,37 @@
+"""The command line as a user types it: usage text, refusals, exit status."""
+import time
+import unittest
+
+from harness import E2ETest, Workspace, WINDOWS
+import texts
+
+
+class CommandLineTest(E2ETest):
+    def test_usage_text_for_missing_or_rejected_arguments(self):
+        for args in ([], ["25", "0", "7"], ["abc"], ["-5"], ["5-"]):
+            status, out, _ = self.ws.run(args)
+            self.assertEqual(status, 0, args)
+            self.assertEqual(out, texts.USAGE, args)
+        # The library is never opened for a command line that is not accepted.
+        self.assertEqual(self.ws.trace_lines(), [])
+
+    def test_overlong_range_is_refused_at_once(self):
+        started = time.time()
+        status, out, _ = self.ws.run(["1-2147483647"])
+        self.assertEqual(status, 0)
+        self.assertEqual(out, texts.RANGE_TOO_LONG + texts.USAGE)
+        self.assertLess(time.time() - started, 20)
+
+    @unittest.skipUnless(WINDOWS, "the library is loaded at run time only on Windows")
+    def test_missing_device_library(self):
+        self.ws = Workspace(with_library=False)
+        self.addCleanup(self.ws.cleanup)
+        status, out, _ = self.ws.run(["25"])
+        self.assertEqual(status, 0)
+        self.assertEqual(out, texts.CANNOT_LOAD_LIBRARY)
+        status, out, _ = self.ws.run([])
+        self.assertEqual(out, texts.USAGE)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,99 @@
+"""Disc selection from end to end: the screens a person sees, the bytes on a redirected stdout and
+the order and timing of the device calls in the simulator's trace."""
+import unittest
+
+from harness import E2ETest, WINDOWS
+import texts
+import trace_checks
+
+# Scheduling under load and Wine's start-up blur real timings; the waits themselves are seconds.
+SLACK_MS = 400 if WINDOWS else 250
+
+
+class SelectionTest(E2ETest):
+    def assert_polls_spaced(self, group):
+        times = [ms for ms, _ in group[2]]
+        for earlier, later in zip(times, times[1:]):
+            self.assertGreaterEqual(later - earlier, 45, group)
+            self.assertLessEqual(later - earlier, 50 + SLACK_MS, group)
+
+    def assert_disc_sequence(self, groups, device, slot):
+        """One disc: status until 0, move until 0, status until 0, disc-down until 0."""
+        names = [(g[0], g[1]) for g in groups]
+        self.assertEqual(names, [("USBCDGetStatus", [device]), ("USBCDMoveto", [device, slot]),
+                                 ("USBCDGetStatus", [device]), ("USBCDGetCDDown", [device])])
+        for group in groups:
+            self.assertEqual(group[2][-1][1], 0, group)
+            self.assert_polls_spaced(group)
+        status_ready = groups[2][2][-1][0]
+        first_down = groups[3][2][0][0]
+        self.assertGreaterEqual(first_down - status_ready, 5000)
+        self.assertLess(first_down - status_ready, 5000 + SLACK_MS)
+
+    def test_redirected_run_across_two_banks(self):
+        self.ws.write_xml([(3, 1), (7, 2)])
+        status, out, _ = self.ws.run(["25", "186"])
+        self.assertEqual(status, 0)
+        self.assertEqual(out, texts.WARNING + texts.disc_line(25, 1, 25) + texts.disc_line(186, 2, 36))
+
+        lines = self.ws.trace_lines()
+        calls = [c for _, c in lines]
+        self.assertEqual(calls[:5], ["InitUSBCDLibrary = 0", "GetDeviceNumber = 2", "EnumDevice 0 = 3",
+                                     "EnumDevice 1 = 7", "SetCDCallbackProc = 0"])
+        self.assertEqual(calls[-1], "CloseUSBCDLibrary = 0")
+        groups = trace_checks.phases(trace_checks.selection_calls(lines))
+        self.assertEqual(len(groups), 8)
+        self.assert_disc_sequence(groups[:4], 3, 25)
+        self.assert_disc_sequence(groups[4:], 7, 36)
+        # Five seconds of initial countdown, three seconds after each disc-down report.
+        registered = lines[4][0]
+        self.assertGreaterEqual(groups[0][2][0][0] - registered, 5000)
+        pause = groups[4][2][0][0] - groups[3][2][-1][0]
+        self.assertGreaterEqual(pause, 3000)
+        self.assertLess(pause, 3000 + SLACK_MS)
+
+    def test_refused_moves_are_sent_again(self):
+        self.ws.write_xml([(3, 1)])
+        status, out, _ = self.ws.run(["2"], devices="3", refuse_moves=3)
+        self.assertEqual(out, texts.WARNING + texts.disc_line(2, 1, 2))
+        groups = trace_checks.phases(trace_checks.selection_calls(self.ws.trace_lines()))
+        move = groups[1]
+        self.assertEqual(move[0], "USBCDMoveto")
+        self.assertEqual([result for _, result in move[2]][-1], 0)
+        self.assertEqual(len(move[2]), 4)
+        self.assert_polls_spaced(move)
+
+    def test_disc_in_an_unassigned_bank_is_reported_and_skipped(self):
+        self.ws.write_xml([(3, 1)])
+        status, out, _ = self.ws.run(["151", "1"], devices="3")
+        self.assertEqual(status, 0)
+        self.assertEqual(out, texts.WARNING + b"CD N151 (2:1) selecting: no device is assigned to bank 2.\r\n"
+                         + texts.disc_line(1, 1, 1))
+        calls = trace_checks.selection_calls(self.ws.trace_lines())
+        self.assertTrue(all(args[0] == 3 for _, _, args, _ in calls))
+
+    def test_empty_range_runs_the_preamble_only(self):
+        self.ws.write_xml([(3, 1), (7, 2)])
+        status, out, _ = self.ws.run(["189-186"])
+        self.assertEqual(status, 0)
+        self.assertEqual(out, texts.WARNING)
+        self.assertEqual(trace_checks.selection_calls(self.ws.trace_lines()), [])
+        self.assertEqual(self.ws.trace_lines()[-1][1], "CloseUSBCDLibrary = 0")
+
+    def test_broken_bank_map_ends_the_run_with_its_message(self):
+        for content, message in ((b"<CDLibraryList><Item ID=", texts.CANNOT_LOAD_XML),
+                                 (b"<CDLibraryList><!-- x --></CDLibraryList>", texts.WRONG_FORMAT)):
+            with open(self.ws.xml, "wb") as f:
+                f.write(content)
+            status, out, _ = self.ws.run(["25"])
+            self.assertEqual(status, 0)
+            self.assertEqual(out, message)
+            lines = self.ws.trace_lines()
+            self.assertEqual(lines[-1][1], "CloseUSBCDLibrary = 0")
+            self.assertEqual(trace_checks.selection_calls(lines), [])
+            with open(self.ws.xml, "rb") as f:
+                self.assertEqual(f.read(), content)
+
+
+if __name__ == "__main__":
+    unittest.main()

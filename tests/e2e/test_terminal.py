@@ -1,0 +1,97 @@
+"""The program in a real terminal: the first-use dialogue, a device added later, and a device that
+never answers, ended with Ctrl + C."""
+import re
+import time
+import unittest
+
+from harness import E2ETest, WINDOWS
+import texts
+
+
+def rows(screen):
+    return [line.rstrip() for line in screen.split("\n")]
+
+
+class TerminalTest(E2ETest):
+    def answer_prompt(self, term, number, device):
+        """Waits until the device blinks with the prompt shown, then types its bank number."""
+        term.wait_for(lambda s: rows(s) and any(r.endswith(texts.PROMPT.rstrip()) for r in rows(s)),
+                      what="the prompt")
+        self.wait_trace("USBCDLEDON %d = 0" % device)
+        term.type(str(number))
+        term.keys("Enter")
+        term.wait_text(texts.assigned(device, number))
+
+    def wait_trace(self, call, timeout=30):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if any(c == call for _, c in self.ws.trace_lines()):
+                return
+            time.sleep(0.05)
+        self.fail("no %r in the trace" % call)
+
+    def test_first_use_then_selection_across_two_banks(self):
+        term = self.terminal(["25", "186"])
+        term.wait_text("The number must be from 1 to 127.")
+        self.answer_prompt(term, 1, 3)
+        self.answer_prompt(term, 2, 7)
+        screen = term.wait_text("CD N186 (2:36) selecting: done. Waiting for 5 seconds: done.", timeout=90)
+        self.assertEqual(term.exit_status(), 0)
+        lines = rows(term.screen())
+        expected = texts.screen_lines(texts.FIRST_TIME)[1:-1] + [
+            texts.assigned(3, 1), texts.assigned(7, 2)] + texts.screen_lines(
+                texts.CREATED + texts.WARNING + texts.disc_line(25, 1, 25) + texts.disc_line(186, 2, 36))[:-1]
+        expected = [line.rstrip() for line in expected]
+        start = lines.index(expected[0])
+        self.assertEqual(lines[start:start + len(expected)], expected)
+        # No countdown digit and no spinner character stays behind on any finished line.
+        for line in lines[start:start + len(expected)]:
+            self.assertNotRegex(line, r"(done\.|: )[0-9|/\\-]")
+        with open(self.ws.xml, "rb") as f:
+            saved = f.read()
+        self.assertRegex(saved, rb'<Item ID="3" Bank="1"\s*/>\s*<Item ID="7" Bank="2"\s*/>')
+
+        # A second run asks nothing.
+        second = self.terminal(["1"])
+        second.wait_text("CD N1 (1:1) selecting: done. Waiting for 5 seconds: done.", timeout=60)
+        self.assertNotIn(texts.PROMPT.strip(), second.screen())
+
+    def test_newly_attached_device_is_asked_for(self):
+        self.ws.write_xml([(3, 1)])
+        term = self.terminal(["151"], devices="3,9")
+        term.wait_text(texts.NEW_DEVICE)
+        self.assertNotIn("Item ID=\"9\"", open(self.ws.xml).read())
+        self.answer_prompt(term, 2, 9)
+        term.wait_text("CD N151 (2:1) selecting: done. Waiting for 5 seconds: done.", timeout=60)
+        self.assertEqual(term.exit_status(), 0)
+        self.assertRegex(open(self.ws.xml).read(), r'ID="3" Bank="1".*ID="9" Bank="2"')
+
+    def test_wrong_number_shows_the_warning_until_a_key(self):
+        self.ws.write_xml([])
+        term = self.terminal(["189-186"], devices="4")
+        term.wait_text(texts.NEW_DEVICE)
+        term.wait_text(texts.PROMPT.strip())
+        term.type("128")
+        term.keys("Enter")
+        term.wait_text("Please, enter a valid number from 1 to 127.")
+        term.type("x")
+        term.wait_for(lambda s: "Please, enter" not in s, timeout=5, what="the warning to go")
+        term.type("5")
+        term.keys("Enter")
+        term.wait_text(texts.assigned(4, 5))
+        self.assertEqual(term.exit_status(timeout=60), 0)
+
+    def test_device_that_never_answers_is_ended_with_ctrl_c(self):
+        self.ws.write_xml([(3, 1)])
+        term = self.terminal(["7"], devices="3", hang="status")
+        term.wait_text("CD N7 (1:7) selecting: ", timeout=60)
+        time.sleep(1)
+        term.keys("C-c")
+        status = term.exit_status(timeout=30)
+        self.assertNotEqual(status, 0)
+        before, after = term.terminal_settings()
+        self.assertEqual(before, after)
+
+
+if __name__ == "__main__":
+    unittest.main()
