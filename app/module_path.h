@@ -8,7 +8,4 @@ namespace vadro {
 // when it does not fit; returns the number of bytes written without the terminator (0 on failure).
 std::uint32_t GetModulePath(char* buffer, std::uint32_t size);
 
-// The separator between the folders of a path.
-extern const char kPathSeparator;
-
 }  // namespace vadro

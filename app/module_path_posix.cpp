@@ -4,8 +4,6 @@
 
 namespace vadro {
 
-const char kPathSeparator = '/';
-
 std::uint32_t GetModulePath(char* buffer, std::uint32_t size) {
   if (size == 0) return 0;
   ssize_t n = readlink("/proc/self/exe", buffer, size - 1);

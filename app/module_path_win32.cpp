@@ -4,8 +4,6 @@
 
 namespace vadro {
 
-const char kPathSeparator = '\\';
-
 std::uint32_t GetModulePath(char* buffer, std::uint32_t size) {
   return GetModuleFileNameA(nullptr, buffer, size);
 }

@@ -1,11 +1,12 @@
 #include "app/selector_app.h"
 
-#include "app/com_apartment.h"
 #include "app/disc_list.h"
 #include "app/error_box.h"
 #include "app/module_path.h"
 #include "app/selection_run.h"
 #include "bankmap/bank_map_setup.h"
+#include "base/path_separator.h"
+#include "bankmap/xml_apartment.h"
 #include "device/device_library_ref.h"
 #include "device/vendor_library.h"
 
@@ -33,7 +34,7 @@ std::int32_t SelectorApp::Run() {
     return 0;
   }
   // Released in reverse order on every way out: the library reference, the disc list, COM.
-  ComApartment com;
+  XmlApartment com;
   DiscList discs(argumentCount, argumentVector);
   if (!discs.valid) return 0;
   if (!LoadVendorLibrary()) return 0;

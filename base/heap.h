@@ -10,6 +10,9 @@ using HeapHandle = void*;
 // The process heap, on which every string and container of the program lives.
 HeapHandle ProcessHeap();
 
+// A new private heap, for a container that owns its heap; freed with HeapDestroyOwned.
+HeapHandle HeapCreateOwned();
+
 // A new zero-filled block of `size` bytes; raises on exhaustion.
 void* HeapAllocZeroed(HeapHandle heap, std::size_t size);
 
@@ -18,7 +21,8 @@ void* HeapReAllocZeroed(HeapHandle heap, void* block, std::size_t size);
 
 void HeapFreeBlock(HeapHandle heap, void* block);
 
-// Destroys a heap that a container owns. The process heap is never destroyed.
+// Destroys a heap that a container owns, with every block still on it. The process heap is
+// never destroyed.
 void HeapDestroyOwned(HeapHandle heap);
 
 }  // namespace vadro

@@ -25,8 +25,9 @@ const char* FindChar(const char* p, unsigned char ch);
 // Compares at most `count` bytes, ignoring case, whole characters at a time. Negative, 0 or positive.
 int CompareNoCase(const char* a, const char* b, std::size_t count);
 
-// Length in bytes of the narrow text that `wide` (zero-terminated UTF-16) converts to in the ANSI
-// code page, terminator included; 0 or less when it cannot be converted.
+// Length in bytes of the narrow text that `wide` (zero-terminated; UTF-16 on Windows) converts to
+// in the ANSI code page (the locale's encoding on POSIX), terminator included; 0 or less when it
+// cannot be converted.
 int WideToNarrowSize(const wchar_t* wide);
 
 // Converts `wide` into `out` (room for `size` bytes, terminator included).

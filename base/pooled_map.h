@@ -32,6 +32,8 @@ class PooledMap {
   std::uint32_t BucketCount() const { return bucketCount; }
   bool HasBuckets() const { return buckets != nullptr; }
   std::uint32_t BucketOf(std::int32_t key) const;
+  // Number of pool blocks held (for tests and measurement).
+  std::int32_t BlockCount() const;
 
  private:
   struct Block {

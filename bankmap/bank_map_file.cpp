@@ -1,0 +1,117 @@
+#include "bankmap/bank_map_file.h"
+
+#include "bankmap/file_commit.h"
+#include "base/heap.h"
+#include "console/text_output.h"
+
+namespace vadro {
+namespace {
+
+constexpr const char* kFileName = "Vadro.xml";
+// The new content is written here first, beside the file it replaces, so that the replacement
+// is a rename within one directory.
+constexpr const char* kNewFileName = "Vadro.xml.new";
+
+// Every entry of the file into both maps. False for a child of the root that is not an element
+// and for an entry that lacks either attribute: mapping a missing number as 0 would give a
+// device a bank it never had. Document failures are raised.
+bool ReadEntries(const XmlElement& root, PooledMap& bankMap, PooledMap& deviceBankMap) {
+  XmlNodeList list = root.ChildNodes();
+  XmlNode node;
+  while (list.NextNode(node)) {
+    XmlElement element = node.AsElement();
+    if (element.IsEmpty()) return false;
+    HeapString idText;
+    HeapString bankText;
+    if (!element.GetAttribute("ID", idText) || !element.GetAttribute("Bank", bankText)) return false;
+    std::int32_t id = idText.ToInteger();
+    std::int32_t bank = bankText.ToInteger();
+    bankMap.ValueFor(bank) = id;
+    deviceBankMap.ValueFor(id) = bank;
+  }
+  return true;
+}
+
+}  // namespace
+
+HeapString BankMapPath(const HeapString& moduleDirectory) { return Concat(moduleDirectory, kFileName); }
+
+FilePresence BankMapFilePresence(const HeapString& moduleDirectory) {
+  HeapString path = BankMapPath(moduleDirectory);
+  return FileIsPresent(path.Text());
+}
+
+bool CreateDocument(XmlDocument& document) {
+  if (document.Create()) return true;
+  WriteText("\r\nCannot create XML DOM.\r\n");
+  return false;
+}
+
+XmlElement AppendItem(XmlDocument& document, XmlElement& root, std::int32_t id, std::int32_t bank) {
+  XmlElement item = document.CreateElement("Item");
+  item.SetAttribute("ID", id);
+  item.SetAttribute("Bank", bank);
+  root.AppendChild(item);
+  return item;
+}
+
+bool SaveBankMap(XmlDocument& document, const HeapString& moduleDirectory) {
+  HeapString path = BankMapPath(moduleDirectory);
+  HeapString newPath = Concat(moduleDirectory, kNewFileName);
+  if (document.Save(newPath.Text()) && FlushFileToDisk(newPath.Text()) &&
+      MoveFileOver(newPath.Text(), path.Text())) {
+    return true;
+  }
+  RemoveFileIfAny(newPath.Text());
+  return false;
+}
+
+bool BankMapDocument::Create() {
+  root.Reset();
+  return CreateDocument(document);
+}
+
+void BankMapDocument::CreateRoot() {
+  root = document.CreateElement("CDLibraryList");
+  document.AppendChild(root);
+}
+
+LoadPass::LoadPass() : deviceBankMap(17, 10, ProcessHeap()) {}
+
+LoadPass::~LoadPass() { Release(); }
+
+void LoadPass::Release() {
+  root.Reset();
+  deviceBankMap.RemoveAll();
+  document.Reset();
+}
+
+bool LoadPass::Run(const HeapString& moduleDirectory, PooledMap& bankMap) {
+  Release();
+  if (!CreateDocument(document)) return false;
+  bool loaded;
+  {
+    HeapString path = BankMapPath(moduleDirectory);
+    loaded = document.Load(path.Text());
+  }
+  if (!loaded) {
+    WriteText("\r\nCannot load initialization file (Vadro.xml).\r\n");
+    document.Reset();
+    return false;
+  }
+  root = document.DocumentElement();
+  bool read;
+  try {
+    read = ReadEntries(root, bankMap, deviceBankMap);
+  } catch (...) {
+    read = false;
+  }
+  if (!read) {
+    WriteText("\r\nWrong file format (Vadro.xml) or internal xml error.\r\n");
+    Release();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vadro

@@ -1,0 +1,174 @@
+#include "bankmap/bank_map_setup.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "bankmap/bankmap_test_support.h"
+#include "console/fake_clock.h"
+#include "console/screen_model.h"
+#include "device/device_library_ref.h"
+#include "device/device_test_trace.h"
+
+namespace vadro {
+namespace {
+
+using bankmap_test::CapturedOutput;
+using bankmap_test::ScratchFolder;
+
+const std::string kFirstTime =
+    "\r\n   For the first time the program must be initialized. Please turn on your CD Libraries,\r\n"
+    "connect them to the computer via USB port. The devices will be flashing with their indicators\r\n"
+    "one by one. While the specific device is flashing enter the desired number for that device.\r\n"
+    "The number must be from 1 to 127.\r\n\r\n";
+const std::string kCreated =
+    "\r\nVadro.xml file was created.\r\nPlease, do not delete this file,\r\n"
+    "otherwise you'll have to repeat the initialization procedure.\r\n";
+const std::string kPrompt = "The flashing device will be number: ";
+const std::string kOneNew =
+    "\r\nNew device was found. Please, assign identification number for it (from 1 to 127).\r\n";
+const std::string kManyNew =
+    "\r\nNew devices were found. Please, assign identification numbers for them (from 1 to 127).\r\n";
+const std::string kInputEnded = "\r\nInput ended before a bank number was entered.\r\n";
+
+std::string Assigned(int device, int bank) {
+  return "The device (internal number " + std::to_string(device) + ") was assigned to the bank " +
+         std::to_string(bank) + "\r\n";
+}
+
+// The stage on a scratch folder, with the simulator's devices, a scripted keyboard and a fake clock.
+class BankMapStageTest : public SimulatorTest {
+ protected:
+  // Runs the stage with `devices` attached and `keys` typed; returns its result.
+  bool RunStage(const char* devices, const std::string& keys) {
+    SetVariable("USBCD_SIM_DEVICES", devices);
+    screen.Type(keys);
+    DeviceLibraryRef bankMapRef;
+    CapturedOutput captured;
+    bool result = RunBankMapStage(folder.Directory(), bankMapRef);
+    output = captured.Text();
+    banks.clear();
+    for (std::int32_t bank = 1; bank <= 127; ++bank) {
+      std::int32_t device;
+      if (bankMapRef.Lookup(bank, device)) banks.push_back({bank, device});
+    }
+    return result;
+  }
+
+  std::string Xml() const { return folder.Read("Vadro.xml"); }
+  // The Items of the file in order, as "ID:Bank".
+  std::vector<std::string> Items() const {
+    std::vector<std::string> items;
+    std::string xml = Xml();
+    std::regex item("<Item ID=\"(-?[0-9]+)\" Bank=\"(-?[0-9]+)\"");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), item); it != std::sregex_iterator(); ++it) {
+      items.push_back((*it)[1].str() + ":" + (*it)[2].str());
+    }
+    return items;
+  }
+
+  FakeClock clock;
+  InstalledScreenModel screen{100, 40};
+  ScratchFolder folder;
+  std::string output;
+  std::vector<std::pair<std::int32_t, std::int32_t>> banks;
+};
+
+using Banks = std::vector<std::pair<std::int32_t, std::int32_t>>;
+using ItemList = std::vector<std::string>;
+
+TEST_F(BankMapStageTest, FirstUseWithTwoDevicesAsksInEnumerationOrder) {
+  ASSERT_TRUE(RunStage("3,7", "1\r2\r"));
+  EXPECT_EQ(output, kFirstTime + kPrompt + Assigned(3, 1) + kPrompt + Assigned(7, 2) + kCreated);
+  EXPECT_EQ(Items(), (ItemList{"3:1", "7:2"}));
+  EXPECT_EQ(banks, (Banks{{1, 3}, {2, 7}}));
+  // Each device was reset before it blinked, and blinked only while asked for.
+  std::vector<std::string> resets = CallsOf("USBCDReset");
+  EXPECT_EQ(resets, (std::vector<std::string>{"USBCDReset 3 = 0", "USBCDReset 7 = 0"}));
+
+  // A second run asks nothing and reads the same map.
+  ASSERT_TRUE(RunStage("3,7", ""));
+  EXPECT_EQ(output, "");
+  EXPECT_EQ(banks, (Banks{{1, 3}, {2, 7}}));
+}
+
+TEST_F(BankMapStageTest, FirstUseWithOneOrNoDevice) {
+  ASSERT_TRUE(RunStage("5", "42\r"));
+  EXPECT_EQ(output, kFirstTime + kPrompt + Assigned(5, 42) + kCreated);
+  EXPECT_EQ(Items(), (ItemList{"5:42"}));
+
+  ScratchFolder empty;
+  SetVariable("USBCD_SIM_DEVICES", "");
+  DeviceLibraryRef bankMap;
+  CapturedOutput captured;
+  ASSERT_TRUE(RunBankMapStage(empty.Directory(), bankMap));
+  EXPECT_EQ(captured.Text(), kFirstTime + kCreated);
+  EXPECT_EQ(bankMap.Count(), 0);
+  EXPECT_NE(empty.Read("Vadro.xml").find("CDLibraryList"), std::string::npos);
+}
+
+TEST_F(BankMapStageTest, ConfirmationOverwritesThePromptRow) {
+  screen.Print("earlier text\r\n");
+  ASSERT_TRUE(RunStage("3", "1\r"));
+  // The entry leaves the cursor on the prompt's row; the confirmation starts at its column 0.
+  EXPECT_EQ(screen.Cursor().column, 0);
+}
+
+TEST_F(BankMapStageTest, LaterRunsAskOnlyForUnlistedDevices) {
+  folder.Write("Vadro.xml", "<CDLibraryList><Item ID=\"3\" Bank=\"1\"/></CDLibraryList>");
+  ASSERT_TRUE(RunStage("3,9", "2\r"));
+  EXPECT_EQ(output, kOneNew + kPrompt + Assigned(9, 2));
+  EXPECT_EQ(Items(), (ItemList{"3:1", "9:2"}));
+  EXPECT_EQ(banks, (Banks{{1, 3}, {2, 9}}));
+
+  ASSERT_TRUE(RunStage("11,3,12,9", "4\r5\r"));
+  EXPECT_EQ(output, kManyNew + kPrompt + Assigned(11, 4) + kPrompt + Assigned(12, 5));
+  EXPECT_EQ(Items(), (ItemList{"3:1", "9:2", "11:4", "12:5"}));
+}
+
+TEST_F(BankMapStageTest, ATakenBankGoesToTheNewDeviceAndTheFileNeverShrinks) {
+  folder.Write("Vadro.xml",
+               "<CDLibraryList><Item ID=\"3\" Bank=\"1\"/><Item ID=\"4\" Bank=\"2\"/></CDLibraryList>");
+  // Device 4 is gone; device 8 is new and takes bank 1 from device 3.
+  ASSERT_TRUE(RunStage("3,8", "1\r"));
+  EXPECT_EQ(Items(), (ItemList{"3:1", "4:2", "8:1"}));
+  EXPECT_EQ(banks, (Banks{{1, 8}, {2, 4}}));
+}
+
+TEST_F(BankMapStageTest, WrongNumbersAreAskedAgain) {
+  ASSERT_TRUE(RunStage("3", "0\r128\r7\r"));
+  EXPECT_EQ(Items(), (ItemList{"3:7"}));
+}
+
+TEST_F(BankMapStageTest, InputEndingDuringTheDialogueSavesNothing) {
+  screen.EndInput(0);
+  EXPECT_FALSE(RunStage("3,7", ""));
+  EXPECT_EQ(output, kFirstTime + kPrompt + kInputEnded);
+  EXPECT_FALSE(folder.Has("Vadro.xml"));
+
+  const std::string listed = "<CDLibraryList><Item ID=\"3\" Bank=\"1\"/></CDLibraryList>";
+  folder.Write("Vadro.xml", listed);
+  EXPECT_FALSE(RunStage("3,7", ""));
+  EXPECT_EQ(output, kOneNew + kPrompt + kInputEnded);
+  EXPECT_EQ(Xml(), listed);
+}
+
+TEST_F(BankMapStageTest, AFailedSaveKeepsTheOldFile) {
+  const std::string listed = "<CDLibraryList><Item ID=\"3\" Bank=\"1\"/></CDLibraryList>";
+  folder.Write("Vadro.xml", listed);
+  folder.MakeFolder("Vadro.xml.new");
+  EXPECT_FALSE(RunStage("3,7", "2\r"));
+  EXPECT_EQ(output, kOneNew + kPrompt + Assigned(7, 2) + "\r\nCannot save initialization file (Vadro.xml).\r\n");
+  EXPECT_EQ(Xml(), listed);
+}
+
+TEST_F(BankMapStageTest, ABrokenFileEndsTheStageWithoutAsking) {
+  folder.Write("Vadro.xml", "<CDLibraryList><Item ID=\"3\"/></CDLibraryList>");
+  EXPECT_FALSE(RunStage("3,7", "1\r"));
+  EXPECT_EQ(output, "\r\nWrong file format (Vadro.xml) or internal xml error.\r\n");
+  EXPECT_EQ(screen.KeysLeft(), 2u);
+}
+
+}  // namespace
+}  // namespace vadro

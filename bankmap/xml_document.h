@@ -1,0 +1,167 @@
+// XmlDocument: the platform's XML document object, reduced to what the bank map file needs.
+// Every class here is a holder: it owns one object of the document and releases it once, when it
+// is reset, assigned over or destroyed. Holders are moved, never copied. A document's nodes must
+// be released before the document itself.
+//
+// Element and attribute names are ASCII, at most 31 characters.
+#pragma once
+#include <cstdint>
+
+#include "base/heap_string.h"
+
+namespace vadro {
+
+// Raised by a document operation that cannot go on; carries the document object's failure code.
+class XmlError {
+ public:
+  explicit XmlError(std::int32_t code) : code(code) {}
+  std::int32_t Code() const { return code; }
+
+ private:
+  std::int32_t code;
+};
+
+// A name string could not be allocated.
+constexpr std::int32_t kXmlOutOfMemory = static_cast<std::int32_t>(0x8007000EU);
+// An operation was asked of an empty holder, or the document gave no object where one was due.
+constexpr std::int32_t kXmlNoObject = static_cast<std::int32_t>(0x80004003U);
+// A name longer than the document layer takes.
+constexpr std::int32_t kXmlBadName = static_cast<std::int32_t>(0x80070057U);
+
+class XmlElement;
+class XmlNodeList;
+
+// One node of a document, of any kind.
+class XmlNode {
+ public:
+  XmlNode() = default;
+  XmlNode(XmlNode&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
+  XmlNode& operator=(XmlNode&& other) noexcept;
+  ~XmlNode() { Reset(); }
+
+  bool IsEmpty() const { return handle == nullptr; }
+  void Reset() noexcept;
+  // The element view of the node; empty when the node is not an element.
+  XmlElement AsElement() const;
+
+ private:
+  friend class XmlNodeList;
+  void* handle = nullptr;
+};
+
+// An element: the root of a document or one of its entries.
+class XmlElement {
+ public:
+  XmlElement() = default;
+  XmlElement(XmlElement&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
+  XmlElement& operator=(XmlElement&& other) noexcept;
+  ~XmlElement() { Reset(); }
+
+  bool IsEmpty() const { return handle == nullptr; }
+  // An element that was created but never put into the tree disappears with its last holder.
+  void Reset() noexcept;
+
+  // Sets attribute `name` to the decimal text of `value`, replacing an earlier value.
+  void SetAttribute(const char* name, std::int32_t value);
+  // The text of attribute `name` into `text`; false (and `text` left alone) when the element
+  // has no such attribute.
+  bool GetAttribute(const char* name, HeapString& text) const;
+  // `child` becomes the last child of this element.
+  void AppendChild(const XmlElement& child);
+  // The element's child nodes in document order.
+  XmlNodeList ChildNodes() const;
+
+ private:
+  friend class XmlNode;
+  friend class XmlDocument;
+  explicit XmlElement(void* handle) : handle(handle) {}
+  void* handle = nullptr;
+};
+
+// The child nodes of an element, handed out one at a time.
+class XmlNodeList {
+ public:
+  XmlNodeList() = default;
+  XmlNodeList(XmlNodeList&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
+  XmlNodeList& operator=(XmlNodeList&& other) noexcept;
+  ~XmlNodeList() { Reset(); }
+
+  bool IsEmpty() const { return handle == nullptr; }
+  void Reset() noexcept;
+  // The next node into `node` (reset first); false at the end of the list.
+  bool NextNode(XmlNode& node);
+
+ private:
+  friend class XmlElement;
+  explicit XmlNodeList(void* handle) : handle(handle) {}
+  void* handle = nullptr;
+};
+
+// One XML document. Whitespace-only text between elements never becomes a node.
+class XmlDocument {
+ public:
+  XmlDocument() = default;
+  XmlDocument(XmlDocument&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
+  XmlDocument& operator=(XmlDocument&& other) noexcept;
+  ~XmlDocument() { Reset(); }
+
+  bool IsEmpty() const { return handle == nullptr; }
+  void Reset() noexcept;
+
+  // Empties the holder and makes a new, empty document; false when none can be made.
+  bool Create();
+  // Replaces the content with the file at `path`, parsed whole; false when the file cannot be
+  // read or is not well-formed XML with exactly one root element. Holders of the former content's
+  // nodes must have been released.
+  bool Load(const char* path);
+  // Writes the document to the file at `path`, in place of what it held; false on failure.
+  bool Save(const char* path);
+
+  // The root element; empty when the document has none.
+  XmlElement DocumentElement() const;
+  // A new element named `name`, outside the tree until it is appended somewhere.
+  XmlElement CreateElement(const char* name);
+  // `child` becomes the document's last child (its root, for the first element).
+  void AppendChild(const XmlElement& child);
+
+ private:
+  void* handle = nullptr;
+};
+
+inline XmlNode& XmlNode::operator=(XmlNode&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    handle = other.handle;
+    other.handle = nullptr;
+  }
+  return *this;
+}
+
+inline XmlElement& XmlElement::operator=(XmlElement&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    handle = other.handle;
+    other.handle = nullptr;
+  }
+  return *this;
+}
+
+inline XmlNodeList& XmlNodeList::operator=(XmlNodeList&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    handle = other.handle;
+    other.handle = nullptr;
+  }
+  return *this;
+}
+
+inline XmlDocument& XmlDocument::operator=(XmlDocument&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    handle = other.handle;
+    other.handle = nullptr;
+  }
+  return *this;
+}
+
+}  // namespace vadro

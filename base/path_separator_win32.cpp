@@ -1,0 +1,7 @@
+#include "base/path_separator.h"
+
+namespace vadro {
+
+const char kPathSeparator = '\\';
+
+}  // namespace vadro

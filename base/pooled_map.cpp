@@ -1,0 +1,90 @@
+#include "base/pooled_map.h"
+
+namespace vadro {
+
+PooledMap::PooledMap(std::uint32_t bucketCount, std::int32_t blockSize, HeapHandle heap, bool ownsHeap)
+    : bucketCount(bucketCount),
+      blockSize(blockSize),
+      heap(heap != nullptr ? heap : ProcessHeap()),
+      ownsHeap(ownsHeap ? 1 : 0) {}
+
+PooledMap::~PooledMap() {
+  RemoveAll();
+  if (ownsHeap != 0) HeapDestroyOwned(heap);
+}
+
+std::uint32_t PooledMap::BucketOf(std::int32_t key) const {
+  // The low four bits are dropped: neighbouring keys share a bucket.
+  return (static_cast<std::uint32_t>(key) >> 4) % bucketCount;
+}
+
+PooledMap::Association* PooledMap::NewAssociation() {
+  if (freeList == nullptr) {
+    // One block: the link to the previous block, then blockSize zero-filled associations.
+    auto* block = static_cast<Block*>(
+        HeapAllocZeroed(heap, sizeof(Block) + sizeof(Association) * static_cast<std::size_t>(blockSize)));
+    block->previous = blocks;
+    blocks = block;
+    // Pushed from the last to the first, so that they are handed out in ascending address order.
+    Association* entries = reinterpret_cast<Association*>(block + 1);
+    for (std::int32_t i = blockSize - 1; i >= 0; --i) {
+      entries[i].next = freeList;
+      freeList = &entries[i];
+    }
+  }
+  Association* association = freeList;
+  freeList = association->next;
+  count += 1;
+  return association;
+}
+
+std::int32_t& PooledMap::ValueFor(std::int32_t key) {
+  std::uint32_t bucket = BucketOf(key);
+  if (buckets != nullptr) {
+    for (Association* a = buckets[bucket]; a != nullptr; a = a->next) {
+      if (a->key == key) return a->value;
+    }
+  }
+  if (buckets == nullptr && count == 0) {
+    buckets = static_cast<Association**>(HeapAllocZeroed(heap, sizeof(Association*) * bucketCount));
+  }
+  Association* association = NewAssociation();
+  association->bucketIndex = bucket;
+  association->key = key;
+  association->next = buckets[bucket];
+  buckets[bucket] = association;
+  return association->value;
+}
+
+bool PooledMap::Lookup(std::int32_t key, std::int32_t& value) const {
+  if (buckets == nullptr) return false;
+  for (const Association* a = buckets[BucketOf(key)]; a != nullptr; a = a->next) {
+    if (a->key == key) {
+      value = a->value;
+      return true;
+    }
+  }
+  return false;
+}
+
+void PooledMap::RemoveAll() {
+  if (buckets != nullptr) {
+    HeapFreeBlock(heap, buckets);
+    buckets = nullptr;
+  }
+  count = 0;
+  freeList = nullptr;
+  while (blocks != nullptr) {
+    Block* previous = blocks->previous;
+    HeapFreeBlock(heap, blocks);
+    blocks = previous;
+  }
+}
+
+std::int32_t PooledMap::BlockCount() const {
+  std::int32_t n = 0;
+  for (const Block* block = blocks; block != nullptr; block = block->previous) ++n;
+  return n;
+}
+
+}  // namespace vadro

@@ -1,0 +1,32 @@
+#include <windows.h>
+#include <mbctype.h>
+
+#include <gtest/gtest.h>
+
+#include "base/test_support.h"
+#include "base/worker_thread.h"
+
+namespace vadro {
+namespace test_support {
+
+bool SelectDoubleByteEncoding(DoubleByteChar* sample) {
+  // Shift-JIS: 0x83 0x5C is a katakana letter whose second byte is a backslash.
+  if (_setmbcp(932) != 0) return false;
+  *sample = {0x83, 0x5C};
+  return true;
+}
+
+void RestoreEncoding() { _setmbcp(_MB_CP_ANSI); }
+
+}  // namespace test_support
+
+namespace {
+
+TEST(Win32WorkerThread, PumpMessagesEndsWithTheQuitCode) {
+  PostQuitMessage(5);
+  WorkerThread worker;
+  EXPECT_EQ(worker.PumpMessages(), 5);
+}
+
+}  // namespace
+}  // namespace vadro

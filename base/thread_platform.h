@@ -1,0 +1,41 @@
+// The system side of WorkerThread: creating a thread that runs a worker, reading its exit code,
+// terminating it and releasing its handle. Internal to base/.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "base/worker_thread.h"
+
+namespace vadro {
+namespace thread_platform {
+
+// Starts a thread that returns worker->Run() as its exit code. Writes the new thread's
+// identifier into `threadId` before returning; returns null (and starts nothing) on failure.
+ThreadHandle CreateWorker(WorkerThread* worker, std::uint32_t* threadId);
+
+// The thread's exit code (WorkerThread::kStillActive while it runs); false when it cannot be read.
+bool GetExitCode(ThreadHandle handle, std::uint32_t* exitCode);
+
+// Ends a running thread forcibly. The handle stays open.
+void Terminate(ThreadHandle handle);
+
+void CloseHandle(ThreadHandle handle);
+
+// The handle that stands for "the calling thread", whatever thread calls.
+ThreadHandle CurrentThreadPseudoHandle();
+
+std::uint32_t CurrentThreadId();
+
+// Where a terminated worker thread may be stopped; called by every SleepMs.
+void CancellationPoint();
+
+// Handles closed and threads terminated by WorkerThread destructors since the process started
+// (for tests and diagnostics).
+extern std::atomic<std::uint32_t> closedHandleCount;
+extern std::atomic<std::uint32_t> terminatedThreadCount;
+
+// The calling thread's message loop (see WorkerThread::PumpMessages).
+std::int32_t PumpMessages();
+
+}  // namespace thread_platform
+}  // namespace vadro
