@@ -1,0 +1,72 @@
+#include "device/device_library_ref.h"
+
+#include "base/heap.h"
+
+namespace vadro {
+
+// The device-change callback rebuilds the device list on the library's own thread while the main
+// thread may be walking it; a walk could then follow nodes that the rebuild has just freed. So the
+// rebuild runs under DeviceListLock, and readers walk a copy made under the same lock, which is
+// always one complete enumeration. The list has a lock of its own rather than LibraryLock: the
+// first open holds LibraryLock while it registers the callback, and a library that reported a
+// change from its own thread during that registration must not wait for it.
+//
+// Built in this order before the entry runs and destroyed in the reverse order at exit, so the
+// locks outlive the list.
+LockObject LibraryLock;
+std::int32_t openCount = 0;
+namespace {
+LockObject DeviceListLock;
+PooledList DeviceList(10, ProcessHeap(), false);
+}  // namespace
+
+DeviceLibraryRef::DeviceLibraryRef() : PooledMap(17, 10, ProcessHeap(), false) {
+  LockHolder hold(LibraryLock);
+  std::int32_t previous = openCount++;
+  if (previous != 0) return;
+  const VendorLibrary& vendor = Vendor();
+  try {
+    vendor.InitUSBCDLibrary();
+    // The list is filled before the callback is registered.
+    RebuildDeviceList(vendor.GetDeviceNumber());
+    vendor.SetCDCallbackProc(&DeviceLibraryRef::OnDevicesChanged);
+  } catch (...) {
+    // A first open that fails leaves the library closed and the count as it was, so that a later
+    // reference opens it afresh.
+    vendor.CloseUSBCDLibrary();
+    --openCount;
+    throw;
+  }
+}
+
+DeviceLibraryRef::~DeviceLibraryRef() {
+  // Without the lock: only the main thread makes and drops references. Neither the list nor the
+  // callback is touched; the list keeps the last enumeration.
+  if (--openCount == 0) Vendor().CloseUSBCDLibrary();
+}
+
+void DeviceLibraryRef::RebuildDeviceList(std::int32_t count) {
+  const VendorLibrary& vendor = Vendor();
+  LockHolder hold(DeviceListLock);
+  DeviceList.RemoveAll();
+  for (std::int32_t index = 0; index < count; ++index) DeviceList.AddTail(vendor.EnumDevice(index));
+}
+
+void VADRO_VENDOR_CALL DeviceLibraryRef::OnDevicesChanged(std::int32_t count) {
+  // Nothing may unwind into the library's thread. Running out of memory here leaves the list
+  // holding the devices enumerated so far; the next change rebuilds it.
+  try {
+    RebuildDeviceList(count);
+  } catch (...) {
+  }
+}
+
+void SnapshotDeviceList(PooledList& out) {
+  out.RemoveAll();
+  LockHolder hold(DeviceListLock);
+  for (const PooledList::Node* node = DeviceList.Head(); node != nullptr; node = node->next) {
+    out.AddTail(node->value);
+  }
+}
+
+}  // namespace vadro

@@ -1,0 +1,29 @@
+// Test support: the device tests drive the simulator (linked in natively, USBCDDLL.dll on Windows)
+// with its variables and read back its trace.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vadro {
+
+// Binds the device library, points the simulator's trace at a fresh file named after the test,
+// and clears every simulator variable again at the end.
+class SimulatorTest : public ::testing::Test {
+ public:
+  // The trace's calls in order, without their times: "EnumDevice 1 = 7", "callback 3".
+  std::vector<std::string> Calls() const;
+  // Only the calls whose operation is `name` (or one of the LED operations for "LED").
+  std::vector<std::string> CallsOf(const std::string& name) const;
+
+  static void SetVariable(const char* name, const char* value);
+
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::string tracePath;
+};
+
+}  // namespace vadro

@@ -1,0 +1,191 @@
+#include "sim/carousel_sim.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vadro {
+namespace sim {
+
+namespace {
+constexpr std::int32_t kFirstSlot = 1;
+constexpr std::int32_t kLastSlot = 150;
+}  // namespace
+
+CarouselSim::~CarouselSim() {
+  std::thread thread;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    ++generation;
+    thread = std::move(plugThread);
+  }
+  wake.notify_all();
+  if (thread.joinable()) thread.join();
+}
+
+std::int64_t CarouselSim::ElapsedMs(Clock::time_point now) const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(now - initTime).count();
+}
+
+bool CarouselSim::IsAttached(std::int32_t device) const {
+  return std::find(attached.begin(), attached.end(), device) != attached.end();
+}
+
+std::int32_t CarouselSim::Traced(const char* name, std::initializer_list<std::int32_t> args,
+                                 std::int32_t result) {
+  trace.Call(ElapsedMs(Clock::now()), name, args, result);
+  return result;
+}
+
+std::int32_t CarouselSim::Init() {
+  std::lock_guard<std::mutex> guard(lock);
+  if (open) return Traced("InitUSBCDLibrary", {}, kInvalid);
+  config = ReadSimConfig();
+  initTime = Clock::now();
+  trace.Use(config.tracePath);
+  attached = config.devices;
+  devices.clear();
+  moveCalls = 0;
+  callback = nullptr;
+  open = true;
+  ++generation;
+  // Close has taken any earlier plug thread away, so the slot is free.
+  if (!config.plugSchedule.empty()) {
+    plugThread = std::thread(&CarouselSim::RunPlugSchedule, this, generation, config.plugSchedule);
+  }
+  return Traced("InitUSBCDLibrary", {}, 0);
+}
+
+std::int32_t CarouselSim::DeviceCount() {
+  std::lock_guard<std::mutex> guard(lock);
+  return Traced("GetDeviceNumber", {}, open ? static_cast<std::int32_t>(attached.size()) : kInvalid);
+}
+
+std::int32_t CarouselSim::Enum(std::int32_t index) {
+  std::lock_guard<std::mutex> guard(lock);
+  bool valid = open && index >= 0 && static_cast<std::size_t>(index) < attached.size();
+  return Traced("EnumDevice", {index}, valid ? attached[static_cast<std::size_t>(index)] : kInvalid);
+}
+
+std::int32_t CarouselSim::SetCallback(USBCDCallback newCallback) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (!open) return Traced("SetCDCallbackProc", {}, kInvalid);
+  callback = newCallback;
+  return Traced("SetCDCallbackProc", {}, 0);
+}
+
+std::int32_t CarouselSim::Close() {
+  std::thread thread;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    if (!open) return Traced("CloseUSBCDLibrary", {}, kInvalid);
+    open = false;
+    callback = nullptr;
+    ++generation;
+    thread = std::move(plugThread);
+    Traced("CloseUSBCDLibrary", {}, 0);
+  }
+  wake.notify_all();
+  if (thread.joinable()) {
+    // Closed from inside the callback: the thread ends by itself once the callback returns.
+    if (thread.get_id() == std::this_thread::get_id()) {
+      thread.detach();
+    } else {
+      thread.join();
+    }
+  }
+  return 0;
+}
+
+std::int32_t CarouselSim::Reset(std::int32_t device) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (!open || !IsAttached(device)) return Traced("USBCDReset", {device}, kInvalid);
+  devices[device].ledOn = false;
+  return Traced("USBCDReset", {device}, 0);
+}
+
+std::int32_t CarouselSim::SetLed(const char* name, std::int32_t device, bool on) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (!open || !IsAttached(device)) return Traced(name, {device}, kInvalid);
+  devices[device].ledOn = on;
+  return Traced(name, {device}, 0);
+}
+
+std::int32_t CarouselSim::LedOn(std::int32_t device) { return SetLed("USBCDLEDON", device, true); }
+
+std::int32_t CarouselSim::LedOff(std::int32_t device) { return SetLed("USBCDLEDOFF", device, false); }
+
+bool CarouselSim::LedIsOn(std::int32_t device) {
+  std::lock_guard<std::mutex> guard(lock);
+  auto found = devices.find(device);
+  return found != devices.end() && found->second.ledOn;
+}
+
+std::int32_t CarouselSim::Status(std::int32_t device) {
+  std::lock_guard<std::mutex> guard(lock);
+  std::int32_t result = 0;
+  if (!open || !IsAttached(device)) {
+    result = kInvalid;
+  } else if (config.hang == HangMode::kStatus || Clock::now() < devices[device].moveEnd) {
+    result = kBusy;
+  }
+  return Traced("USBCDGetStatus", {device}, result);
+}
+
+std::int32_t CarouselSim::Moveto(std::int32_t device, std::int32_t slot) {
+  std::lock_guard<std::mutex> guard(lock);
+  std::int32_t result = 0;
+  Clock::time_point now = Clock::now();
+  if (!open) {
+    result = kInvalid;
+  } else if (++moveCalls <= config.refuseMoves) {
+    result = kRefused;
+  } else if (!IsAttached(device) || slot < kFirstSlot || slot > kLastSlot) {
+    result = kInvalid;
+  } else if (config.hang == HangMode::kMove) {
+    result = kRefused;
+  } else if (now < devices[device].moveEnd) {
+    result = kBusy;
+  } else {
+    Device& moved = devices[device];
+    moved.moveEnd = now + std::chrono::milliseconds(config.moveMs);
+    moved.downAt = moved.moveEnd + std::chrono::milliseconds(config.cdDownMs);
+  }
+  return Traced("USBCDMoveto", {device, slot}, result);
+}
+
+std::int32_t CarouselSim::CDDown(std::int32_t device) {
+  std::lock_guard<std::mutex> guard(lock);
+  std::int32_t result = 0;
+  if (!open || !IsAttached(device)) {
+    result = kInvalid;
+  } else if (config.hang == HangMode::kCDDown || Clock::now() < devices[device].downAt) {
+    result = kBusy;
+  }
+  return Traced("USBCDGetCDDown", {device}, result);
+}
+
+void CarouselSim::RunPlugSchedule(std::uint64_t myGeneration, std::vector<PlugEvent> schedule) {
+  std::unique_lock<std::mutex> guard(lock);
+  for (const PlugEvent& event : schedule) {
+    Clock::time_point due = initTime + std::chrono::milliseconds(event.atMs);
+    if (wake.wait_until(guard, due, [&] { return generation != myGeneration; })) return;
+    attached = event.devices;
+    USBCDCallback notify = callback;
+    if (notify == nullptr) continue;
+    std::int32_t count = static_cast<std::int32_t>(attached.size());
+    trace.Callback(ElapsedMs(Clock::now()), count);
+    // The callback calls back into the library (EnumDevice), so the lock is let go meanwhile.
+    guard.unlock();
+    notify(count);
+    guard.lock();
+    if (generation != myGeneration) return;
+  }
+}
+
+CarouselSim& TheCarouselSim() {
+  static CarouselSim* simulator = new CarouselSim;
+  return *simulator;
+}
+
+}  // namespace sim
+}  // namespace vadro

@@ -1,0 +1,17 @@
+#include <cstdlib>
+
+#include "sim/sim_test_env.h"
+
+namespace vadro {
+namespace sim {
+
+void SetTestEnv(const char* name, const char* value) {
+  if (value == nullptr) {
+    unsetenv(name);
+  } else {
+    setenv(name, value, 1);
+  }
+}
+
+}  // namespace sim
+}  // namespace vadro
