@@ -9,6 +9,11 @@
 #include "console/console_out.h"
 #include "console/text_output.h"
 
+namespace vadro {
+// The application object, built during static initialisation.
+SelectorApp theApp;
+}  // namespace vadro
+
 int main(int argc, char** argv) {
   using namespace vadro;
   try {

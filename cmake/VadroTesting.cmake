@@ -15,3 +15,13 @@ function(vadro_add_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} vadro_options GTest::gtest GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
+
+# A test that drives the simulator: on Windows its USBCDDLL.dll must lie beside the test, where
+# the program's own search for the device library finds it.
+function(vadro_test_uses_simulator name)
+  if(WIN32)
+    add_dependencies(${name} usbcd_sim)
+    add_custom_command(TARGET ${name} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:usbcd_sim> $<TARGET_FILE_DIR:${name}>)
+  endif()
+endfunction()

@@ -84,7 +84,9 @@ class Terminal:
         self.stty_before = os.path.join(workspace.dir, "stty.before")
         self.stty_after = os.path.join(workspace.dir, "stty.after")
         program = " ".join(shell_quote(a) for a in workspace.command(args))
-        script = ("cd %s; stty -a > %s; env %s %s; echo $? > %s; stty -a > %s; sleep 600" %
+        # The shell outlives a Ctrl + C aimed at the program: a trap (unlike an ignored signal) is
+        # not inherited by the program, which gets the default action.
+        script = ("trap : INT; cd %s; stty -a > %s; env %s %s; echo $? > %s; stty -a > %s; sleep 600" %
                   (shell_quote(workspace.dir), self.stty_before, exports, program,
                    self.status_file, self.stty_after))
         self.tmux("new-session", "-d", "-x", "100", "-y", "40", "bash --norc --noprofile -c %s" %

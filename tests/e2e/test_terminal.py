@@ -60,11 +60,13 @@ class TerminalTest(E2ETest):
         self.ws.write_xml([(3, 1)])
         term = self.terminal(["151"], devices="3,9")
         term.wait_text(texts.NEW_DEVICE)
-        self.assertNotIn("Item ID=\"9\"", open(self.ws.xml).read())
+        with open(self.ws.xml) as f:
+            self.assertNotIn('ID="9"', f.read())
         self.answer_prompt(term, 2, 9)
         term.wait_text("CD N151 (2:1) selecting: done. Waiting for 5 seconds: done.", timeout=60)
         self.assertEqual(term.exit_status(), 0)
-        self.assertRegex(open(self.ws.xml).read(), r'ID="3" Bank="1".*ID="9" Bank="2"')
+        with open(self.ws.xml) as f:
+            self.assertRegex(f.read(), r'ID="3" Bank="1".*ID="9" Bank="2"')
 
     def test_wrong_number_shows_the_warning_until_a_key(self):
         self.ws.write_xml([])
@@ -88,7 +90,8 @@ class TerminalTest(E2ETest):
         time.sleep(1)
         term.keys("C-c")
         status = term.exit_status(timeout=30)
-        self.assertNotEqual(status, 0)
+        if not WINDOWS:
+            self.assertEqual(status, 130)  # ended by SIGINT's default action
         before, after = term.terminal_settings()
         self.assertEqual(before, after)
 
