@@ -1,0 +1,389 @@
+// POSIX terminals: the console's cells, cursor and colours through the terminal's control
+// sequences; keys read one at a time, without echo, from standard input.
+//
+// The terminal tells where its cursor is only when asked (a cursor position request, answered on
+// its input). When standard output is not a terminal there is no screen to address: the console
+// cannot report its cursor and cell writes show nothing, as a redirected handle on Windows.
+//
+// Keys need the terminal's line editing and echo off for the whole time that keys may be read, or
+// typed keys would show and wait for Enter. That mode is set at the first key read or cursor
+// request and kept until the process ends; the terminal's own settings are put back on every way
+// out: at exit, and on the signals that end or stop the process (Ctrl + C, SIGTERM, a hang-up, an
+// abort after an uncaught exception), each then taking its default action. Ctrl + C still sends
+// SIGINT, as the terminal's signal keys stay on.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+
+#include "console/console_io.h"
+#include "console/terminal_key_decoder.h"
+#include "console/terminal_sequences.h"
+
+namespace vadro {
+
+namespace {
+
+// A terminal answers a cursor position request at once; one that has not answered by then never will.
+constexpr int kCursorReportTimeoutMs = 1000;
+// The bytes of one key's escape sequence come together; a gap this long ends the key.
+constexpr int kSequenceGapMs = 100;
+constexpr int kStdInput = 0;
+
+// ---- The terminal's settings, saved and restored (also from signal handlers, so plain data). ----
+
+struct TerminalSettings {
+  termios original;
+  termios keyMode;
+  volatile sig_atomic_t keyModeOn;  // the key mode is wanted (from its first use until exit)
+  volatile sig_atomic_t coloured;  // colours other than the normal ones are selected
+};
+TerminalSettings settings;
+
+const char kNormalColours[] = "\x1b[0m";
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT};
+
+// Async-signal-safe.
+void PutTerminalBack() {
+  if (settings.keyModeOn) tcsetattr(kStdInput, TCSANOW, &settings.original);
+  if (settings.coloured) {
+    ssize_t ignored = write(STDOUT_FILENO, kNormalColours, sizeof kNormalColours - 1);
+    (void)ignored;
+  }
+}
+
+bool InForeground() { return tcgetpgrp(kStdInput) == getpgrp(); }
+
+void OnEndingSignal(int signalNumber) {
+  PutTerminalBack();
+  signal(signalNumber, SIG_DFL);
+  raise(signalNumber);  // delivered with its default action once this handler returns
+}
+
+void OnStopSignal(int signalNumber);
+
+void InstallHandler(int signalNumber, void (*handler)(int)) {
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(signalNumber, &action, nullptr);
+}
+
+// Ctrl + Z: the shell gets the terminal as it was; the process stops.
+void OnStopSignal(int signalNumber) {
+  int savedErrno = errno;
+  if (settings.keyModeOn) tcsetattr(kStdInput, TCSANOW, &settings.original);
+  signal(signalNumber, SIG_DFL);
+  sigset_t stopOnly;
+  sigemptyset(&stopOnly);
+  sigaddset(&stopOnly, signalNumber);
+  pthread_sigmask(SIG_UNBLOCK, &stopOnly, nullptr);
+  raise(signalNumber);
+  // Continued: the handler is needed for the next stop; OnContinue has put the key mode back.
+  InstallHandler(signalNumber, OnStopSignal);
+  errno = savedErrno;
+}
+
+// Continued in the foreground (after a stop, whatever stopped it): the key mode again.
+void OnContinue(int) {
+  int savedErrno = errno;
+  if (settings.keyModeOn && InForeground()) tcsetattr(kStdInput, TCSANOW, &settings.keyMode);
+  errno = savedErrno;
+}
+
+void PutTerminalBackAtExit() { PutTerminalBack(); }
+
+// Installs `handler` unless the signal is ignored (as under nohup), which it stays.
+void HandleUnlessIgnored(int signalNumber, void (*handler)(int)) {
+  struct sigaction current = {};
+  if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) return;
+  InstallHandler(signalNumber, handler);
+}
+
+// ---- Plain input and output. ----
+
+void WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+enum class ReadResult { kData, kTimeout, kEnded };
+
+// Appends what `fd` has to `into`, waiting at most `timeoutMs` (-1: as long as it takes).
+ReadResult ReadSome(int fd, std::string& into, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int wait = timeoutMs;
+    if (timeoutMs >= 0) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      wait = left > 0 ? static_cast<int>(left) : 0;
+    }
+    pollfd ready = {fd, POLLIN, 0};
+    int polled = poll(&ready, 1, wait);
+    if (polled < 0 && errno == EINTR) continue;
+    if (polled < 0) return ReadResult::kEnded;
+    if (polled == 0) return ReadResult::kTimeout;
+    char buffer[64];
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      into.append(buffer, static_cast<std::size_t>(n));
+      return ReadResult::kData;
+    }
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    return ReadResult::kEnded;
+  }
+}
+
+// A terminal other than standard input, in the key mode while this lives: where the cursor report
+// comes from when standard input is not the terminal.
+class ControllingTerminal {
+ public:
+  ControllingTerminal() : fd(open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+    if (fd < 0) return;
+    if (tcgetattr(fd, &original) != 0) return;
+    termios quiet = original;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    quiet.c_cc[VMIN] = 1;
+    quiet.c_cc[VTIME] = 0;
+    restore = tcsetattr(fd, TCSANOW, &quiet) == 0;
+  }
+  ~ControllingTerminal() {
+    if (restore) tcsetattr(fd, TCSANOW, &original);
+    if (fd >= 0) close(fd);
+  }
+  ControllingTerminal(const ControllingTerminal&) = delete;
+  ControllingTerminal& operator=(const ControllingTerminal&) = delete;
+
+  int fd;
+
+ private:
+  termios original = {};
+  bool restore = false;
+};
+
+// The handle of a standard stream: its descriptor.
+struct StandardStream {
+  int fd;
+};
+StandardStream standardStreams[] = {{STDIN_FILENO}, {STDOUT_FILENO}, {STDERR_FILENO}};
+
+class PosixConsoleIo : public ConsoleIo {
+ public:
+  bool GetStdHandle(std::int32_t stdHandleId, ConsoleHandle& handle) override {
+    int index = -10 - stdHandleId;  // -10, -11, -12: input, output, error
+    if (index < 0 || index > 2) return false;
+    StandardStream& stream = standardStreams[index];
+    if (fcntl(stream.fd, F_GETFD) == -1) return false;
+    handle = &stream;
+    return true;
+  }
+
+  // The descriptor belongs to the C library's stream, which closes it at exit.
+  void CloseHandle(ConsoleHandle) override {}
+
+  bool GetScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& info) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    int fd = TerminalOf(handle);
+    if (fd < 0) return false;
+    if (!QueryCursor(fd, info.cursor)) return false;
+    info.width = static_cast<std::int16_t>(Width(fd));
+    info.attribute = attribute;
+    return true;
+  }
+
+  void WriteOutputCharacters(ConsoleHandle handle, const char* text, std::int32_t length,
+                             CellPosition position) override {
+    WriteCells(handle, text, length, position, std::string());
+  }
+
+  void SetCursorPosition(ConsoleHandle handle, CellPosition position) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    int fd = TerminalOf(handle);
+    if (fd >= 0) WriteAll(fd, CursorMoveSequence(position));
+  }
+
+  bool FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count, CellPosition position) override {
+    if (count < 0) count = 0;
+    return WriteCells(handle, std::string(static_cast<std::size_t>(count), ch).c_str(), count, position,
+                      std::string());
+  }
+
+  // A terminal cannot give a cell new colours without writing its character again, and it does
+  // not tell which character a cell holds. The cells that this program recolours are always ones
+  // it has just blanked, so they are written again as blanks in the new colours.
+  void FillOutputAttribute(ConsoleHandle handle, std::uint16_t newAttribute, std::int32_t count,
+                           CellPosition position) override {
+    if (count < 0) count = 0;
+    WriteCells(handle, std::string(static_cast<std::size_t>(count), ' ').c_str(), count, position,
+               AttributeSequence(newAttribute));
+  }
+
+  void SetTextAttribute(ConsoleHandle handle, std::uint16_t newAttribute) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    int fd = TerminalOf(handle);
+    if (fd < 0) return;
+    attribute = newAttribute;
+    settings.coloured = newAttribute != kNormalAttribute;
+    WriteAll(fd, AttributeSequence(newAttribute));
+  }
+
+  void WriteAtCursor(ConsoleHandle handle, const char* text, std::int32_t length) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    int fd = TerminalOf(handle);
+    if (fd >= 0 && length > 0) WriteAll(fd, std::string(text, static_cast<std::size_t>(length)));
+  }
+
+  int GetKey() override {
+    std::lock_guard<std::mutex> lock(mutex);
+    EnterKeyMode();
+    for (;;) {
+      if (pending.empty() && ReadSome(kStdInput, pending, -1) != ReadResult::kData) return kNoMoreKeys;
+      const auto* bytes = reinterpret_cast<const unsigned char*>(pending.data());
+      DecodedKey key = DecodeTerminalKey(bytes, pending.size(), false);
+      if (key.length == 0) {
+        if (ReadSome(kStdInput, pending, kSequenceGapMs) == ReadResult::kData) continue;
+        bytes = reinterpret_cast<const unsigned char*>(pending.data());
+        key = DecodeTerminalKey(bytes, pending.size(), true);
+      }
+      pending.erase(0, key.length);
+      return key.code;
+    }
+  }
+
+  bool KeyWaiting() override {
+    std::lock_guard<std::mutex> lock(mutex);
+    EnterKeyMode();
+    if (!pending.empty()) return true;
+    // Ended input counts as waiting: the read that follows reports the end at once.
+    pollfd ready = {kStdInput, POLLIN, 0};
+    return poll(&ready, 1, 0) > 0;
+  }
+
+  // The echo goes to the terminal the user types on, never into redirected output.
+  void PutKey(int ch) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    std::fflush(stdout);
+    std::string echo(1, static_cast<char>(ch));
+    if (isatty(STDOUT_FILENO)) {
+      WriteAll(STDOUT_FILENO, echo);
+    } else {
+      ControllingTerminal terminal;
+      if (terminal.fd >= 0) WriteAll(terminal.fd, echo);
+    }
+  }
+
+ private:
+  // The terminal descriptor behind `handle`, after the standard stream's text has reached it;
+  // -1 when there is no terminal there.
+  static int TerminalOf(ConsoleHandle handle) {
+    std::fflush(stdout);
+    if (handle == nullptr) return -1;
+    int fd = static_cast<StandardStream*>(handle)->fd;
+    return isatty(fd) ? fd : -1;
+  }
+
+  static std::int32_t Width(int fd) {
+    winsize size = {};
+    if (ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+  }
+
+  static std::int32_t Height(int fd) {
+    winsize size = {};
+    if (ioctl(fd, TIOCGWINSZ, &size) == 0) return size.ws_row;
+    return 0;
+  }
+
+  bool WriteCells(ConsoleHandle handle, const char* text, std::int32_t length, CellPosition position,
+                  const std::string& colours) {
+    std::lock_guard<std::mutex> lock(mutex);
+    int fd = TerminalOf(handle);
+    if (fd < 0) return false;
+    std::string sequence = CellWriteSequence(text, length, position, Width(fd), Height(fd), colours);
+    if (sequence.empty()) return false;
+    WriteAll(fd, sequence);
+    return true;
+  }
+
+  // Standard input in the key mode, once; kept until the process ends.
+  void EnterKeyMode() {
+    if (keyModeTried) return;
+    keyModeTried = true;
+    if (!isatty(kStdInput) || tcgetattr(kStdInput, &settings.original) != 0) return;
+    settings.keyMode = settings.original;
+    settings.keyMode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+    settings.keyMode.c_cc[VMIN] = 1;
+    settings.keyMode.c_cc[VTIME] = 0;
+    for (int signalNumber : kEndingSignals) HandleUnlessIgnored(signalNumber, OnEndingSignal);
+    HandleUnlessIgnored(SIGTSTP, OnStopSignal);
+    InstallHandler(SIGCONT, OnContinue);
+    std::atexit(PutTerminalBackAtExit);
+    settings.keyModeOn = 1;
+    tcsetattr(kStdInput, TCSANOW, &settings.keyMode);
+  }
+
+  // Asks the terminal on `fd` for its cursor. The answer comes on the terminal's input: standard
+  // input when that is the terminal (keys typed meanwhile are kept for GetKey), else the process's
+  // controlling terminal.
+  bool QueryCursor(int fd, CellPosition& cursor) {
+    if (isatty(kStdInput)) {
+      EnterKeyMode();
+      return AwaitCursorReport(fd, kStdInput, cursor, true);
+    }
+    ControllingTerminal terminal;
+    if (terminal.fd < 0) return false;
+    return AwaitCursorReport(fd, terminal.fd, cursor, false);
+  }
+
+  bool AwaitCursorReport(int outputFd, int inputFd, CellPosition& cursor, bool keepKeys) {
+    WriteAll(outputFd, kCursorPositionRequest);
+    std::string received;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kCursorReportTimeoutMs);
+    bool found = false;
+    for (;;) {
+      std::size_t at = 0;
+      std::size_t length = 0;
+      if (FindCursorReport(received, cursor, at, length)) {
+        received.erase(at, length);
+        found = true;
+        break;
+      }
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0 || ReadSome(inputFd, received, static_cast<int>(left)) != ReadResult::kData) break;
+    }
+    if (keepKeys) pending += received;
+    return found;
+  }
+
+  std::mutex mutex;
+  std::string pending;  // bytes read from standard input and not yet taken as keys
+  bool keyModeTried = false;
+  std::uint16_t attribute = kNormalAttribute;
+};
+
+}  // namespace
+
+ConsoleIo& SystemConsoleIo() {
+  // Never destroyed: ConsoleOut closes its handle through it during static destruction.
+  static ConsoleIo* io = new PosixConsoleIo;
+  return *io;
+}
+
+}  // namespace vadro

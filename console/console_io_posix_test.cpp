@@ -1,0 +1,262 @@
+// The POSIX console on a real terminal: a child process runs the console helpers with a new
+// pseudo-terminal as its standard streams, and the test plays the terminal on the other side,
+// answering cursor position requests and typing keys.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utmp.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include "base/sleep.h"
+#include "console/bank_number_entry.h"
+#include "console/console_io.h"
+#include "console/console_out.h"
+#include "console/text_output.h"
+
+namespace vadro {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void NoSleep(std::uint32_t) {}
+
+class TerminalSession {
+ public:
+  // Starts `scenario` in a child process on a new 80 x 24 terminal; its result is the child's
+  // exit status (through exit, so that exit-time handlers run).
+  explicit TerminalSession(int (*scenario)()) {
+    winsize size = {};
+    size.ws_col = 80;
+    size.ws_row = 24;
+    int slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) return;
+    tcgetattr(slave, &original);
+    std::fflush(nullptr);
+    child = fork();
+    if (child == 0) {
+      close(master);
+      login_tty(slave);
+      rlimit noCore = {0, 0};
+      setrlimit(RLIMIT_CORE, &noCore);
+      RunChild(scenario);
+    }
+    terminal = slave;  // kept open: the terminal's settings stay readable after the child's end
+  }
+
+  ~TerminalSession() {
+    if (child > 0 && waitpid(child, nullptr, WNOHANG) == 0) {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+    }
+    if (master >= 0) close(master);
+    if (terminal >= 0) close(terminal);
+  }
+
+  bool Started() const { return child > 0; }
+
+  // Reads the child's output until `text` has come after what earlier waits found; false after 5 s.
+  bool WaitFor(const std::string& text) {
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
+    for (;;) {
+      std::size_t at = output.find(text, searched);
+      if (at != std::string::npos) {
+        searched = at + text.size();
+        return true;
+      }
+      int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+      if (left <= 0) return false;
+      pollfd ready = {master, POLLIN, 0};
+      if (poll(&ready, 1, left) <= 0) continue;
+      char buffer[256];
+      ssize_t n = read(master, buffer, sizeof buffer);
+      if (n > 0) output.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+
+  // Waits for the next cursor position request and answers with row and column counted from 1,
+  // `typedBefore` arriving just ahead of the answer.
+  bool AnswerCursorRequest(int row, int column, const std::string& typedBefore = "") {
+    if (!WaitFor("\x1b[6n")) return false;
+    Type(typedBefore + "\x1b[" + std::to_string(row) + ";" + std::to_string(column) + "R");
+    return true;
+  }
+
+  void Type(const std::string& bytes) {
+    ssize_t n = write(master, bytes.data(), bytes.size());
+    (void)n;
+  }
+
+  // The child's wait status once it has ended (-1 when it does not end within 5 s).
+  int Status() {
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < deadline) {
+      int status = 0;
+      if (waitpid(child, &status, WNOHANG) == child) {
+        child = -1;
+        return status;
+      }
+      char buffer[256];
+      pollfd ready = {master, POLLIN, 0};
+      if (poll(&ready, 1, 10) > 0 && read(master, buffer, sizeof buffer) > 0) continue;
+    }
+    return -1;
+  }
+
+  termios Settings() const {
+    termios now = {};
+    tcgetattr(terminal, &now);
+    return now;
+  }
+
+  // True once the child has switched the terminal's line editing off.
+  bool WaitForKeyMode() {
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < deadline) {
+      if ((Settings().c_lflag & ICANON) == 0) return true;
+      usleep(1000);
+    }
+    return false;
+  }
+
+  bool SettingsAsFound() const {
+    termios now = Settings();
+    return now.c_lflag == original.c_lflag && now.c_iflag == original.c_iflag &&
+           now.c_cc[VMIN] == original.c_cc[VMIN] && now.c_cc[VTIME] == original.c_cc[VTIME];
+  }
+
+  pid_t child = -1;
+  std::string output;
+
+ private:
+  [[noreturn]] static void RunChild(int (*scenario)()) noexcept {
+    SetSleepFunction(NoSleep);
+    InitTextOutput();
+    consoleOut.Open(kStdOutputHandle);
+    std::exit(scenario());
+  }
+
+  int master = -1;
+  int terminal = -1;
+  termios original = {};
+  std::size_t searched = 0;
+};
+
+TEST(PosixConsoleTest, CountdownAndEraseBackAddressCellsFromTheReportedCursor) {
+  TerminalSession session([] {
+    WriteText("Initial waiting: ");
+    consoleOut.Countdown(2);
+    WriteText("done.\r\n");
+    return consoleOut.EraseBack() ? 0 : 1;
+  });
+  ASSERT_TRUE(session.Started());
+  ASSERT_TRUE(session.WaitFor("Initial waiting: "));
+  ASSERT_TRUE(session.AnswerCursorRequest(3, 18));
+  EXPECT_TRUE(session.WaitFor("\x1b" "7\x1b[3;18H2\x1b" "8"));
+  EXPECT_TRUE(session.WaitFor("\x1b" "7\x1b[3;18H1\x1b" "8"));
+  EXPECT_TRUE(session.WaitFor("done.\r"));  // the terminal adds its own CR to the LF
+  // Column 0 of row 4: the cell erased is the last of row 3.
+  ASSERT_TRUE(session.AnswerCursorRequest(4, 1));
+  EXPECT_TRUE(session.WaitFor("\x1b[3;80H"));
+  EXPECT_TRUE(session.WaitFor("\x1b" "7\x1b[3;80H \x1b" "8"));
+  int status = session.Status();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(session.SettingsAsFound());
+}
+
+TEST(PosixConsoleTest, ANumberTypedOnTheTerminal) {
+  TerminalSession session([] {
+    WriteText("The flashing device will be number: ");
+    return static_cast<int>(ReadBankNumber());
+  });
+  ASSERT_TRUE(session.Started());
+  // A digit typed before the terminal's answer is kept as the first key.
+  ASSERT_TRUE(session.AnswerCursorRequest(2, 37, "7"));
+  // Delete and Ctrl + Left carry digits that are no keys; F12 ends the entry.
+  session.Type("\x1b[3~\x1b[1;5D2\x1b[24~");
+  ASSERT_TRUE(session.AnswerCursorRequest(2, 39));
+  EXPECT_TRUE(session.WaitFor("\x1b[2;37H\x1b" "7\x1b[2;37H   \x1b" "8"));
+  int status = session.Status();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 72);
+  EXPECT_TRUE(session.SettingsAsFound());
+}
+
+TEST(PosixConsoleTest, TheWarningIsBrightRedAndGoesWithAKey) {
+  TerminalSession session([] {
+    SetSleepFunction(nullptr);  // the warning waits for real, up to 3 s
+    return static_cast<int>(ReadBankNumber());
+  });
+  ASSERT_TRUE(session.Started());
+  ASSERT_TRUE(session.AnswerCursorRequest(1, 1));
+  session.Type("0\r");
+  ASSERT_TRUE(session.AnswerCursorRequest(1, 2));
+  EXPECT_TRUE(session.WaitFor("\x1b[1;1H"));
+  ASSERT_TRUE(session.AnswerCursorRequest(1, 1));
+  EXPECT_TRUE(session.WaitFor("\x1b[0;91mPlease, enter a valid number from 1 to 127.\x1b[0m"));
+  Clock::time_point typed = Clock::now();
+  session.Type("x");
+  EXPECT_TRUE(session.WaitFor("\x1b" "7\x1b[1;1H" + std::string(43, ' ') + "\x1b" "8"));
+  EXPECT_LT(Clock::now() - typed, std::chrono::milliseconds(1500));
+  session.Type("9\r");
+  ASSERT_TRUE(session.AnswerCursorRequest(1, 2));
+  int status = session.Status();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 9);
+}
+
+int WaitForKeysForever() {
+  for (;;) ActiveConsoleIo().GetKey();
+}
+
+TEST(PosixConsoleTest, CtrlCEndsTheProcessAndTheTerminalIsAsItWasFound) {
+  TerminalSession session(WaitForKeysForever);
+  ASSERT_TRUE(session.Started());
+  ASSERT_TRUE(session.WaitForKeyMode());
+  session.Type("\x03");
+  int status = session.Status();
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGINT);
+  EXPECT_TRUE(session.SettingsAsFound());
+}
+
+TEST(PosixConsoleTest, SigtermEndsTheProcessAndTheTerminalIsAsItWasFound) {
+  TerminalSession session(WaitForKeysForever);
+  ASSERT_TRUE(session.Started());
+  ASSERT_TRUE(session.WaitForKeyMode());
+  kill(session.child, SIGTERM);
+  int status = session.Status();
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGTERM);
+  EXPECT_TRUE(session.SettingsAsFound());
+}
+
+// Nothing catches it: RunChild is noexcept.
+int ThrowWithoutHandler() {
+  ActiveConsoleIo().KeyWaiting();
+  throw std::runtime_error("no handler");
+}
+
+TEST(PosixConsoleTest, AnUncaughtExceptionLeavesTheTerminalAsItWasFound) {
+  TerminalSession session(ThrowWithoutHandler);
+  ASSERT_TRUE(session.Started());
+  int status = session.Status();
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGABRT);
+  EXPECT_TRUE(session.SettingsAsFound());
+}
+
+}  // namespace
+}  // namespace vadro

@@ -1,0 +1,82 @@
+#include "console/console_out.h"
+
+#include <cstdio>
+
+#include "base/sleep.h"
+
+namespace vadro {
+
+ConsoleOut consoleOut;
+
+namespace {
+constexpr std::uint32_t kCountdownStepMs = 1000;
+}  // namespace
+
+ConsoleOut::~ConsoleOut() { Close(); }
+
+bool ConsoleOut::Open(std::int32_t stdHandleId) {
+  ConsoleHandle opened = nullptr;
+  if (!ActiveConsoleIo().GetStdHandle(stdHandleId, opened)) return false;
+  handle = opened;
+  return true;
+}
+
+void ConsoleOut::Close() {
+  if (handle == nullptr) return;
+  ActiveConsoleIo().CloseHandle(handle);
+  handle = nullptr;
+}
+
+CellPosition ConsoleOut::CursorOrFallback() {
+  ScreenBufferInfo info;
+  if (!ScreenInfo(info)) return kFallbackPosition;
+  return info.cursor;
+}
+
+void ConsoleOut::WriteAt(const char* text, std::int32_t length, CellPosition position) {
+  ActiveConsoleIo().WriteOutputCharacters(handle, text, length, position);
+}
+
+void ConsoleOut::Countdown(std::int32_t seconds) {
+  CellPosition at = CursorOrFallback();
+  for (std::int32_t n = seconds; n >= 1; --n) {
+    char number[16];
+    int length = std::snprintf(number, sizeof number, "%d", n);
+    WriteAt(number, length, at);
+    SleepMs(kCountdownStepMs);
+  }
+}
+
+bool ConsoleOut::EraseBack() {
+  ScreenBufferInfo info;
+  if (!ScreenInfo(info)) return false;
+  CellPosition target = info.cursor;
+  if (target.column > 0) {
+    --target.column;
+  } else if (target.row > 0) {
+    target.column = static_cast<std::int16_t>(info.width - 1);
+    --target.row;
+  }
+  SetCursor(target);
+  return FillCharacter(0, 1, target);
+}
+
+void ConsoleOut::SetCursor(CellPosition position) { ActiveConsoleIo().SetCursorPosition(handle, position); }
+
+bool ConsoleOut::ScreenInfo(ScreenBufferInfo& info) { return ActiveConsoleIo().GetScreenBufferInfo(handle, info); }
+
+bool ConsoleOut::FillCharacter(char ch, std::int32_t count, CellPosition position) {
+  return ActiveConsoleIo().FillOutputCharacter(handle, ch, count, position);
+}
+
+void ConsoleOut::FillAttribute(std::uint16_t attribute, std::int32_t count, CellPosition position) {
+  ActiveConsoleIo().FillOutputAttribute(handle, attribute, count, position);
+}
+
+void ConsoleOut::SetTextAttribute(std::uint16_t attribute) { ActiveConsoleIo().SetTextAttribute(handle, attribute); }
+
+void ConsoleOut::WriteAtCursor(const char* text, std::int32_t length) {
+  ActiveConsoleIo().WriteAtCursor(handle, text, length);
+}
+
+}  // namespace vadro

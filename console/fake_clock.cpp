@@ -1,0 +1,60 @@
+#include "console/fake_clock.h"
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "base/sleep.h"
+
+namespace vadro {
+
+namespace {
+
+std::atomic<std::uint64_t> now{0};
+std::atomic<std::uint32_t> sleeps{0};
+std::mutex hookMutex;
+std::function<void(std::uint64_t)> sleepHook;
+
+void FakeSleep(std::uint32_t milliseconds) {
+  std::uint64_t after = now.fetch_add(milliseconds) + milliseconds;
+  sleeps.fetch_add(1);
+  std::function<void(std::uint64_t)> hook;
+  {
+    std::lock_guard<std::mutex> lock(hookMutex);
+    hook = sleepHook;
+  }
+  if (hook) hook(after);
+  // Lets other threads run, as a real sleep would, so that a thread that only sleeps cannot starve them.
+  std::this_thread::yield();
+}
+
+}  // namespace
+
+FakeClock::FakeClock() {
+  now = 0;
+  sleeps = 0;
+  OnSleep(nullptr);
+  replaced = SetSleepFunction(FakeSleep);
+}
+
+FakeClock::~FakeClock() {
+  SetSleepFunction(replaced);
+  OnSleep(nullptr);
+}
+
+std::uint64_t FakeClock::Now() { return now.load(); }
+
+std::uint32_t FakeClock::Sleeps() { return sleeps.load(); }
+
+void FakeClock::AdvanceTo(std::uint64_t milliseconds) {
+  std::uint64_t current = now.load();
+  while (current < milliseconds && !now.compare_exchange_weak(current, milliseconds)) {
+  }
+}
+
+void FakeClock::OnSleep(std::function<void(std::uint64_t now)> hook) {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  sleepHook = std::move(hook);
+}
+
+}  // namespace vadro

@@ -1,0 +1,27 @@
+// The keys of a terminal, read as the bytes it sends, turned into the key codes that the console
+// helpers work with (those of the Windows console's single-keystroke input).
+#pragma once
+#include <cstddef>
+
+namespace vadro {
+
+// A function key (F1 to F20): like the first code of a function key on the Windows console.
+constexpr int kFunctionKeyCode = 0;
+// An arrow or editing key (Home, End, Insert, Delete, Page Up/Down), a key with Alt, or a sequence
+// that is not known: a code that no entry takes as a character.
+constexpr int kOtherKeyCode = 224;
+constexpr int kEscapeKeyCode = 27;
+
+struct DecodedKey {
+  int code;
+  std::size_t length;  // bytes the key takes; 0: the bytes so far begin a key that needs more
+};
+
+// The first key in bytes[0 .. count), count >= 1. Enter (13, and 10 as well) gives 13, DEL (127)
+// gives backspace 8, any other single byte itself. An escape sequence is taken whole, so that none
+// of its bytes is ever read as a key of its own. `noMoreBytes` says that no further byte came in
+// time: the bytes are then decided as they are (a lone ESC is the Escape key, a cut sequence is
+// dropped) instead of asking for more.
+DecodedKey DecodeTerminalKey(const unsigned char* bytes, std::size_t count, bool noMoreBytes);
+
+}  // namespace vadro
