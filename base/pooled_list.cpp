@@ -11,19 +11,7 @@ PooledList::~PooledList() {
 }
 
 PooledList::Node* PooledList::NewNode(Node* prev, Node* next) {
-  if (freeList == nullptr) {
-    // One block: the link to the previous block, then blockSize zero-filled nodes.
-    auto* block = static_cast<Block*>(
-        HeapAllocZeroed(heap, sizeof(Block) + sizeof(Node) * static_cast<std::size_t>(blockSize)));
-    block->previous = blocks;
-    blocks = block;
-    // Pushed from the last to the first, so that they are handed out in ascending address order.
-    Node* nodes = reinterpret_cast<Node*>(block + 1);
-    for (std::int32_t i = blockSize - 1; i >= 0; --i) {
-      nodes[i].next = freeList;
-      freeList = &nodes[i];
-    }
-  }
+  if (freeList == nullptr) RefillPool(heap, blockSize, blocks, freeList);
   Node* node = freeList;
   freeList = node->next;
   count += 1;
@@ -49,17 +37,9 @@ void PooledList::RemoveAll() {
   tail = nullptr;
   count = 0;
   freeList = nullptr;
-  while (blocks != nullptr) {
-    Block* previous = blocks->previous;
-    HeapFreeBlock(heap, blocks);
-    blocks = previous;
-  }
+  FreePoolBlocks(heap, blocks);
 }
 
-std::int32_t PooledList::BlockCount() const {
-  std::int32_t n = 0;
-  for (const Block* block = blocks; block != nullptr; block = block->previous) ++n;
-  return n;
-}
+std::int32_t PooledList::BlockCount() const { return CountPoolBlocks(blocks); }
 
 }  // namespace vadro

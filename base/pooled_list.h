@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/heap.h"
+#include "base/pool_block.h"
 
 namespace vadro {
 
@@ -32,15 +33,11 @@ class PooledList {
   std::int32_t BlockCount() const;
 
  private:
-  struct Block {
-    Block* previous;
-  };
-
   Node* head = nullptr;
   Node* tail = nullptr;
   std::int32_t count = 0;
   Node* freeList = nullptr;
-  Block* blocks = nullptr;
+  PoolBlock* blocks = nullptr;
   std::int32_t blockSize;
   HeapHandle heap;
   std::int32_t ownsHeap;

@@ -19,19 +19,7 @@ std::uint32_t PooledMap::BucketOf(std::int32_t key) const {
 }
 
 PooledMap::Association* PooledMap::NewAssociation() {
-  if (freeList == nullptr) {
-    // One block: the link to the previous block, then blockSize zero-filled associations.
-    auto* block = static_cast<Block*>(
-        HeapAllocZeroed(heap, sizeof(Block) + sizeof(Association) * static_cast<std::size_t>(blockSize)));
-    block->previous = blocks;
-    blocks = block;
-    // Pushed from the last to the first, so that they are handed out in ascending address order.
-    Association* entries = reinterpret_cast<Association*>(block + 1);
-    for (std::int32_t i = blockSize - 1; i >= 0; --i) {
-      entries[i].next = freeList;
-      freeList = &entries[i];
-    }
-  }
+  if (freeList == nullptr) RefillPool(heap, blockSize, blocks, freeList);
   Association* association = freeList;
   freeList = association->next;
   count += 1;
@@ -74,17 +62,9 @@ void PooledMap::RemoveAll() {
   }
   count = 0;
   freeList = nullptr;
-  while (blocks != nullptr) {
-    Block* previous = blocks->previous;
-    HeapFreeBlock(heap, blocks);
-    blocks = previous;
-  }
+  FreePoolBlocks(heap, blocks);
 }
 
-std::int32_t PooledMap::BlockCount() const {
-  std::int32_t n = 0;
-  for (const Block* block = blocks; block != nullptr; block = block->previous) ++n;
-  return n;
-}
+std::int32_t PooledMap::BlockCount() const { return CountPoolBlocks(blocks); }
 
 }  // namespace vadro

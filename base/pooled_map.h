@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/heap.h"
+#include "base/pool_block.h"
 
 namespace vadro {
 
@@ -36,16 +37,13 @@ class PooledMap {
   std::int32_t BlockCount() const;
 
  private:
-  struct Block {
-    Block* previous;
-  };
   Association* NewAssociation();
 
   Association** buckets = nullptr;
   std::uint32_t bucketCount;
   std::int32_t count = 0;
   Association* freeList = nullptr;
-  Block* blocks = nullptr;
+  PoolBlock* blocks = nullptr;
   std::int32_t blockSize;
   HeapHandle heap;
   std::int32_t ownsHeap;
