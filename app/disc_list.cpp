@@ -24,13 +24,18 @@ Verdict AppendArgument(PooledList& list, const char* argument) {
   std::int32_t dash = text.Find(1, '-', 0);
   if (dash < 0) {
     std::int32_t disc = text.ToInteger();
-    if (disc == 0) return Verdict::kRejected;
+    // Zero names no disc, and neither does the negative value a digit run too long for 32 bits
+    // wraps to: it would reach the device as a slot below 1.
+    if (disc <= 0) return Verdict::kRejected;
     list.AddTail(disc);
     return Verdict::kAccepted;
   }
   std::int32_t first = text.Left(dash).ToInteger();
   std::int32_t last = text.Mid(dash + 1).ToInteger();
   if (first == 0 || last == 0) return Verdict::kRejected;
+  // A start wrapped below 1 would name discs 0 and below; a range whose start lies above its
+  // end names none and stays accepted.
+  if (first < 0 && first <= last) return Verdict::kRejected;
   // Counted in 64 bits so that a range ending at the largest 32-bit value cannot wrap.
   std::int64_t length = static_cast<std::int64_t>(last) - first + 1;
   if (length > DiscList::kMaxRangeLength) return Verdict::kRangeTooLong;

@@ -79,6 +79,20 @@ TEST(DiscListTest, RangeEndingAtTheLargestValueDoesNotWrap) {
   EXPECT_EQ(parsed.discs.back(), 2147483647);
 }
 
+// Digit runs too long for 32 bits wrap; where they wrap below 1 they would name discs 0 and
+// below, whose slots no device has. (Found by fuzzing: 4294966395x-5 appended -901 to 5.)
+TEST(DiscListTest, NumbersWrappedBelowOneAreRefused) {
+  for (const char* argument : {"4294967295", "2147483648", "4294966395x-5", "4294967295-4294967295"}) {
+    Parsed parsed = Parse({"7", argument});
+    EXPECT_FALSE(parsed.valid) << argument;
+    EXPECT_EQ(parsed.output, kUsageText) << argument;
+  }
+  // Nothing named: the start lies above the end.
+  Parsed empty = Parse({"4294967295-x-3"});
+  EXPECT_TRUE(empty.valid);
+  EXPECT_TRUE(empty.discs.empty());
+}
+
 TEST(DiscListTest, OverlongRangeIsRefusedWithItsOwnLine) {
   Parsed parsed = Parse({"1-2147483647"});
   EXPECT_FALSE(parsed.valid);

@@ -16,7 +16,8 @@ ThreadHandle CreateWorker(WorkerThread* worker, std::uint32_t* threadId);
 // The thread's exit code (WorkerThread::kStillActive while it runs); false when it cannot be read.
 bool GetExitCode(ThreadHandle handle, std::uint32_t* exitCode);
 
-// Ends a running thread forcibly. The handle stays open.
+// Ends a running thread forcibly. The handle must not be used afterwards: Windows leaves it open,
+// POSIX frees its control block once the thread is gone.
 void Terminate(ThreadHandle handle);
 
 void CloseHandle(ThreadHandle handle);

@@ -68,12 +68,14 @@ bool GetExitCode(ThreadHandle handle, std::uint32_t* exitCode) {
 // worker reaches within one poll because each SleepMs is one (nanosleep, and pthread_testcancel
 // when a fake clock is installed). Cancellation unwinds the thread's frames. The caller then
 // waits for the thread to be gone, so that it never runs on an object that no longer exists.
-// As with a terminated Windows thread, the handle stays open.
+// Unlike a Windows handle, which stays open, the control block is freed: the thread is joined and
+// nothing can ask about it any more.
 void Terminate(ThreadHandle handle) {
   if (handle == nullptr || handle == &currentThreadSentinel) return;
   ControlBlock* block = BlockOf(handle);
   pthread_cancel(block->thread);
   pthread_join(block->thread, nullptr);
+  delete block;
 }
 
 // Only called for a thread whose exit code has been stored: the join returns as soon as the

@@ -161,10 +161,13 @@ TEST_F(WorkerThreadTest, DestructionOnItsOwnThreadDoesNothing) {
   std::atomic<bool> done{false};
   auto* worker = new SelfDestroyingWorker(&done);
   worker->Start();
+  ThreadHandle handle = worker->Handle();
   worker->started.store(true);
   WaitUntil(done);
   EXPECT_EQ(Closed(), 0u);
   EXPECT_EQ(Terminated(), 0u);
+  // The handle that the destruction left open; closing it here waits for the thread's end.
+  thread_platform::CloseHandle(handle);
 }
 
 TEST(Sleep, InstalledFunctionReplacesTheSystemSleep) {
