@@ -4,8 +4,6 @@
 
 namespace vadro {
 
-void ShowErrorBox(const char* text, const char* caption) {
-  std::fprintf(stderr, "%s: %s\n", caption, text);
-}
+void ShowErrorBox(const char* text, const char* caption) { std::fprintf(stderr, "%s: %s\n", caption, text); }
 
 }  // namespace vadro

@@ -5,8 +5,8 @@
 #include "app/module_path.h"
 #include "app/selection_run.h"
 #include "bankmap/bank_map_setup.h"
-#include "base/path_separator.h"
 #include "bankmap/xml_apartment.h"
+#include "base/path_separator.h"
 #include "device/device_library_ref.h"
 #include "device/vendor_library.h"
 

@@ -66,8 +66,9 @@ TEST_F(LoadPassTest, AnEmptyRootLeavesBothMapsEmpty) {
 
 TEST_F(LoadPassTest, TheLaterItemWinsAKeyThatTwoItemsShare) {
   // Bank 5 given to devices 10 and then 20; device 30 given banks 6 and then 7.
-  ASSERT_TRUE(Load(Items("<Item ID=\"10\" Bank=\"5\"/><Item ID=\"20\" Bank=\"5\"/>"
-                         "<Item ID=\"30\" Bank=\"6\"/><Item ID=\"30\" Bank=\"7\"/>")));
+  ASSERT_TRUE(
+      Load(Items("<Item ID=\"10\" Bank=\"5\"/><Item ID=\"20\" Bank=\"5\"/>"
+                 "<Item ID=\"30\" Bank=\"6\"/><Item ID=\"30\" Bank=\"7\"/>")));
   EXPECT_EQ(3, bankMap.Count());
   EXPECT_EQ(20, ValueOf(bankMap, 5));
   EXPECT_EQ(30, ValueOf(bankMap, 6));
@@ -83,9 +84,10 @@ TEST_F(LoadPassTest, NamesOfRootAndEntriesAndOtherAttributesAreIgnored) {
 }
 
 TEST_F(LoadPassTest, AttributeTextsReadAsTheirFirstNumber) {
-  ASSERT_TRUE(Load(Items("<Item ID=\"12abc\" Bank=\"1\"/><Item ID=\"abc\" Bank=\"2\"/>"
-                         "<Item ID=\"-5\" Bank=\"3\"/><Item ID=\"- 5x\" Bank=\"x4\"/>"
-                         "<Item ID=\"4294967297\" Bank=\"\"/>")));
+  ASSERT_TRUE(
+      Load(Items("<Item ID=\"12abc\" Bank=\"1\"/><Item ID=\"abc\" Bank=\"2\"/>"
+                 "<Item ID=\"-5\" Bank=\"3\"/><Item ID=\"- 5x\" Bank=\"x4\"/>"
+                 "<Item ID=\"4294967297\" Bank=\"\"/>")));
   EXPECT_EQ(12, ValueOf(bankMap, 1));
   EXPECT_EQ(0, ValueOf(bankMap, 2));
   EXPECT_EQ(-5, ValueOf(bankMap, 3));
@@ -94,8 +96,9 @@ TEST_F(LoadPassTest, AttributeTextsReadAsTheirFirstNumber) {
 }
 
 TEST_F(LoadPassTest, IndentationAndLineBreaksReadAsAbsent) {
-  ASSERT_TRUE(Load("<?xml version=\"1.0\"?>\r\n<CDLibraryList>\r\n\t<Item ID=\"3\" Bank=\"1\" />\r\n"
-                   "    <Item\r\n      ID=\"7\"\r\n      Bank=\"2\"></Item>\r\n</CDLibraryList>\r\n"));
+  ASSERT_TRUE(
+      Load("<?xml version=\"1.0\"?>\r\n<CDLibraryList>\r\n\t<Item ID=\"3\" Bank=\"1\" />\r\n"
+           "    <Item\r\n      ID=\"7\"\r\n      Bank=\"2\"></Item>\r\n</CDLibraryList>\r\n"));
   EXPECT_EQ(2, bankMap.Count());
   EXPECT_EQ(7, ValueOf(bankMap, 2));
 }
@@ -104,7 +107,8 @@ TEST_F(LoadPassTest, AnythingButAnElementInsideTheRootFailsTheRead) {
   const char* const intruders[] = {"<!-- note -->", "<?note x?>", "text", "<![CDATA[3]]>"};
   for (const char* intruder : intruders) {
     bankMap.RemoveAll();
-    EXPECT_FALSE(Load(Items(std::string("<Item ID=\"3\" Bank=\"1\"/>") + intruder + "<Item ID=\"7\" Bank=\"2\"/>")))
+    EXPECT_FALSE(
+        Load(Items(std::string("<Item ID=\"3\" Bank=\"1\"/>") + intruder + "<Item ID=\"7\" Bank=\"2\"/>")))
         << intruder;
     EXPECT_EQ(kFormatMessage, output) << intruder;
     // What was read before the failure stays in the bank map; the pass itself holds nothing.
@@ -117,7 +121,8 @@ TEST_F(LoadPassTest, AnythingButAnElementInsideTheRootFailsTheRead) {
 }
 
 TEST_F(LoadPassTest, AnItemWithoutIdOrBankFailsTheRead) {
-  const char* const items[] = {"<Item Bank=\"1\"/>", "<Item ID=\"3\"/>", "<Item/>", "<Item id=\"3\" bank=\"1\"/>"};
+  const char* const items[] = {"<Item Bank=\"1\"/>", "<Item ID=\"3\"/>", "<Item/>",
+                               "<Item id=\"3\" bank=\"1\"/>"};
   for (const char* item : items) {
     bankMap.RemoveAll();
     EXPECT_FALSE(Load(Items(item))) << item;

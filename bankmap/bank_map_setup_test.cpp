@@ -160,7 +160,8 @@ TEST_F(BankMapStageTest, AFailedSaveKeepsTheOldFile) {
   folder.Write("Vadro.xml", listed);
   folder.MakeFolder("Vadro.xml.new");
   EXPECT_FALSE(RunStage("3,7", "2\r"));
-  EXPECT_EQ(output, kOneNew + kPrompt + Assigned(7, 2) + "\r\nCannot save initialization file (Vadro.xml).\r\n");
+  EXPECT_EQ(output,
+            kOneNew + kPrompt + Assigned(7, 2) + "\r\nCannot save initialization file (Vadro.xml).\r\n");
   EXPECT_EQ(Xml(), listed);
 }
 

@@ -2,21 +2,41 @@
 // instructions, text and CDATA sections are nodes; whitespace-only text is dropped; a file that
 // is not one well-formed document fails to load; new elements live outside the tree until they
 // are appended.
+//
+// pugixml alone is more lenient than the Windows object. A load therefore also refuses what that
+// object refuses: bytes that do not fit their encoding (xml_source_text.h), references that do
+// not resolve and entities that blow up (xml_entity_table.h), a '<' in an attribute value,
+// duplicate attributes, a declaration anywhere but at the start, and elements nested deeper than
+// the Windows object reads.
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 #include <pugixml.hpp>
 
 #include "bankmap/xml_document.h"
+#include "bankmap/xml_entity_table.h"
+#include "bankmap/xml_source_text.h"
 
 namespace vadro {
 namespace {
 
 // Comments, processing instructions, CDATA and the prolog are kept. The input is parsed as a
 // fragment so that stray text outside the root element becomes visible and can be refused.
-constexpr unsigned int kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi |
-                                       pugi::parse_declaration | pugi::parse_doctype | pugi::parse_fragment;
+// References are left as written (no parse_escapes) and resolved afterwards by XmlEntityTable,
+// which refuses those that pugixml would silently keep as text.
+constexpr unsigned int kParseOptions = pugi::parse_cdata | pugi::parse_wconv_attribute | pugi::parse_eol |
+                                       pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration |
+                                       pugi::parse_doctype | pugi::parse_fragment;
+
+// The deepest nesting of elements, the root counted as 1, and the longest name that the Windows
+// object loads.
+constexpr int kMaxElementDepth = 257;
+constexpr std::size_t kMaxNameLength = 50000;
+// The longest single text, comment or attribute value that it loads.
+constexpr std::size_t kMaxTextLength = 10000000;
 
 // Each node as it is, without added declaration, indentation or line breaks inside it.
 constexpr unsigned int kSaveFormat = pugi::format_raw | pugi::format_no_declaration;
@@ -33,7 +53,8 @@ void RequireHandle(void* handle) {
 // can reach: an element child of the document node with an empty name, which no parsed file
 // can contain. It is never read or saved.
 bool IsHoldingElement(pugi::xml_node node) {
-  return node.type() == pugi::node_element && node.name()[0] == 0 && node.parent().type() == pugi::node_document;
+  return node.type() == pugi::node_element && node.name()[0] == 0 &&
+         node.parent().type() == pugi::node_document;
 }
 
 pugi::xml_node HoldingElement(pugi::xml_document& document) {
@@ -43,41 +64,109 @@ pugi::xml_node HoldingElement(pugi::xml_document& document) {
   return document.append_child(pugi::node_element);
 }
 
-// A document the Windows object would accept: exactly one root element, and beside it only the
-// prolog, comments and processing instructions; every element's attributes distinct.
 bool HasDuplicateAttribute(pugi::xml_node element) {
   for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
     for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
       if (std::strcmp(a.name(), b.name()) == 0) return true;
     }
   }
-  for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-    if (child.type() == pugi::node_element && HasDuplicateAttribute(child)) return true;
-  }
   return false;
 }
 
+bool IsReservedTarget(const char* name) {
+  return (name[0] | 0x20) == 'x' && (name[1] | 0x20) == 'm' && (name[2] | 0x20) == 'l' && name[3] == 0;
+}
+
+// Every node below `root`, walked without recursion however deep the file nests: attributes
+// distinct and their references resolved (the values replaced by the resolved text), references
+// in text resolvable, no declaration, the nesting, names and texts within what the Windows
+// object reads.
+bool IsWellFormedTree(pugi::xml_node root, const XmlEntityTable& entities) {
+  std::string resolved;
+  int depth = 1;
+  pugi::xml_node node = root;
+  for (;;) {
+    if (std::strlen(node.value()) > kMaxTextLength) return false;
+    switch (node.type()) {
+      case pugi::node_element:
+        if (depth > kMaxElementDepth || std::strlen(node.name()) > kMaxNameLength ||
+            HasDuplicateAttribute(node)) {
+          return false;
+        }
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+          if (std::strlen(a.name()) > kMaxNameLength || std::strlen(a.value()) > kMaxTextLength ||
+              !entities.Expand(a.value(), true, resolved) || !a.set_value(resolved.c_str())) {
+            return false;
+          }
+        }
+        break;
+      case pugi::node_pcdata:
+        if (!entities.Expand(node.value(), false, resolved)) return false;
+        break;
+      case pugi::node_declaration:
+      case pugi::node_doctype:
+        return false;
+      case pugi::node_pi:
+        if (IsReservedTarget(node.name())) return false;
+        break;
+      default:
+        break;
+    }
+    // Next in document order: first child, else the next sibling of the nearest ancestor.
+    if (node.first_child()) {
+      node = node.first_child();
+      ++depth;
+      continue;
+    }
+    while (node != root && !node.next_sibling()) {
+      node = node.parent();
+      --depth;
+    }
+    if (node == root) return true;
+    node = node.next_sibling();
+  }
+}
+
+// A document the Windows object would accept: exactly one root element, and beside it only the
+// prolog, comments and processing instructions; the tree well-formed as above.
 bool IsOneDocument(const pugi::xml_document& document) {
+  XmlEntityTable entities;
   int roots = 0;
   for (pugi::xml_node child : document.children()) {
     switch (child.type()) {
       case pugi::node_element:
-        if (++roots > 1 || HasDuplicateAttribute(child)) return false;
+        if (++roots > 1 || !IsWellFormedTree(child, entities)) return false;
+        break;
+      case pugi::node_pi:
+        if (IsReservedTarget(child.name())) return false;
         break;
       case pugi::node_declaration:
-        if (child != document.first_child()) return false;
+        // pugixml takes "<?XML" for a declaration too; the Windows object refuses that name.
+        if (child != document.first_child() || std::strcmp(child.name(), "xml") != 0) return false;
         break;
       case pugi::node_comment:
-      case pugi::node_pi:
         break;
       case pugi::node_doctype:
-        if (roots != 0) return false;
+        if (roots != 0 || !entities.Read(child.value())) return false;
         break;
       default:
         return false;
     }
   }
   return roots == 1;
+}
+
+// The whole content of the file at `path`; false when it cannot be opened or read (a directory
+// opens but cannot be read).
+bool ReadWholeFile(const char* path, std::vector<char>& bytes) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  char chunk[65536];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  return !failed;
 }
 
 // Writes to a file and remembers whether every write went through.
@@ -174,7 +263,13 @@ bool XmlDocument::Create() {
 bool XmlDocument::Load(const char* path) {
   if (handle == nullptr) return false;
   pugi::xml_document& document = *AsDocument(handle);
-  pugi::xml_parse_result result = document.load_file(path, kParseOptions);
+  document.reset();
+  std::vector<char> bytes;
+  std::string text;
+  if (!ReadWholeFile(path, bytes) || !ToXmlUtf8(bytes.data(), bytes.size(), text)) return false;
+  std::vector<char>().swap(bytes);
+  pugi::xml_parse_result result =
+      document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
   if (result && IsOneDocument(document)) return true;
   document.reset();
   return false;

@@ -78,9 +78,7 @@ TEST_F(XmlDocumentTest, ElementsNeverAppendedAreNeitherSavedNorTakenForTheRoot) 
   EXPECT_TRUE(document.DocumentElement().IsEmpty());
   XmlElement root = document.CreateElement("CDLibraryList");
   document.AppendChild(root);
-  {
-    XmlElement dropped = document.CreateElement("Item");
-  }
+  { XmlElement dropped = document.CreateElement("Item"); }
   AppendItem(document, root, 3, 1);
   ASSERT_TRUE(document.Save(folder.PathOf("out.xml").c_str()));
   pending.Reset();
@@ -93,14 +91,17 @@ TEST_F(XmlDocumentTest, ElementsNeverAppendedAreNeitherSavedNorTakenForTheRoot) 
 
 TEST_F(XmlDocumentTest, AttributesAreSetReplacedAndReadAsText) {
   ASSERT_TRUE(document.Create());
-  XmlElement element = document.CreateElement("Item");
-  element.SetAttribute("Bank", 5);
-  element.SetAttribute("Bank", -2147483647 - 1);
   HeapString text("untouched");
-  EXPECT_FALSE(element.GetAttribute("ID", text));
-  EXPECT_STREQ("untouched", text.Text());
-  ASSERT_TRUE(element.GetAttribute("Bank", text));
-  EXPECT_STREQ("-2147483648", text.Text());
+  {
+    // Released before LoadText replaces the document it belongs to.
+    XmlElement element = document.CreateElement("Item");
+    element.SetAttribute("Bank", 5);
+    element.SetAttribute("Bank", -2147483647 - 1);
+    EXPECT_FALSE(element.GetAttribute("ID", text));
+    EXPECT_STREQ("untouched", text.Text());
+    ASSERT_TRUE(element.GetAttribute("Bank", text));
+    EXPECT_STREQ("-2147483648", text.Text());
+  }
 
   ASSERT_TRUE(LoadText("<r><e ID=\"\" Bank=\" 1&#50;x \"/></r>"));
   XmlElement root = document.DocumentElement();
@@ -117,9 +118,10 @@ TEST_F(XmlDocumentTest, AttributesAreSetReplacedAndReadAsText) {
 }
 
 TEST_F(XmlDocumentTest, EveryChildOfTheRootButBlankTextIsANode) {
-  ASSERT_TRUE(LoadText(
-      "<?xml version=\"1.0\"?>\r\n<!-- before -->\r\n<r>\r\n  <a/>\r\n\t<!-- c -->\r\n  <?pi x?>\r\n  text\r\n"
-      "  <![CDATA[z]]>\r\n  <b>\r\n    <inner/>\r\n  </b>\r\n</r>\r\n"));
+  ASSERT_TRUE(
+      LoadText("<?xml version=\"1.0\"?>\r\n<!-- before -->\r\n<r>\r\n  <a/>\r\n\t<!-- c -->\r\n  <?pi "
+               "x?>\r\n  text\r\n"
+               "  <![CDATA[z]]>\r\n  <b>\r\n    <inner/>\r\n  </b>\r\n</r>\r\n"));
   EXPECT_EQ((std::vector<bool>{true, false, false, false, false, true}), ChildKinds());
 }
 

@@ -33,7 +33,9 @@ HeapString::HeapString(const wchar_t* text, HeapHandle heap) : heap(OrProcessHea
   WideToNarrow(text, buffer, n);
 }
 
-HeapString::HeapString(const HeapString& other, HeapHandle heap) : heap(OrProcessHeap(heap)) { Assign(other); }
+HeapString::HeapString(const HeapString& other, HeapHandle heap) : heap(OrProcessHeap(heap)) {
+  Assign(other);
+}
 
 HeapString::~HeapString() {
   if (buffer != nullptr) HeapFreeBlock(heap, buffer);
@@ -154,8 +156,9 @@ HeapString& HeapString::ReleaseBuffer() {
   if (buffer == nullptr) return *this;
   // The text written may have overrun its terminator: the length is bounded by the used size.
   const void* terminator = std::memchr(buffer, 0, static_cast<std::size_t>(usedSize));
-  std::int32_t n = terminator != nullptr ? static_cast<std::int32_t>(static_cast<const char*>(terminator) - buffer)
-                                         : usedSize;
+  std::int32_t n = terminator != nullptr
+                       ? static_cast<std::int32_t>(static_cast<const char*>(terminator) - buffer)
+                       : usedSize;
   if (n > usedSize - 1) n = usedSize - 1;
   Resize(n + 1);
   buffer[n] = 0;  // the writer may have overwritten the terminator

@@ -40,7 +40,8 @@ TEST(HeapString, EmptyTextsHoldNoBlock) {
   HeapString fromEmptyWide(L"");
   HeapString fromNullWide(noWide);
   HeapString copyOfEmpty(fromEmpty);
-  for (const HeapString* s : {&fromNothing, &fromEmpty, &fromNull, &fromEmptyWide, &fromNullWide, &copyOfEmpty}) {
+  for (const HeapString* s :
+       {&fromNothing, &fromEmpty, &fromNull, &fromEmptyWide, &fromNullWide, &copyOfEmpty}) {
     EXPECT_FALSE(s->HasBlock());
     ExpectConsistent(*s);
   }

@@ -71,7 +71,8 @@ int CompareNoCase(const char* a, const char* b, std::size_t count) {
   std::size_t used = 0;
   while (used < count) {
     if (*a == 0 || *b == 0) {
-      return static_cast<int>(static_cast<unsigned char>(*a)) - static_cast<int>(static_cast<unsigned char>(*b));
+      return static_cast<int>(static_cast<unsigned char>(*a)) -
+             static_cast<int>(static_cast<unsigned char>(*b));
     }
     wchar_t wideA = 0;
     wchar_t wideB = 0;

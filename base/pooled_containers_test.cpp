@@ -10,7 +10,8 @@ namespace {
 
 std::vector<std::int32_t> Values(const PooledList& list) {
   std::vector<std::int32_t> values;
-  for (const PooledList::Node* node = list.Head(); node != nullptr; node = node->next) values.push_back(node->value);
+  for (const PooledList::Node* node = list.Head(); node != nullptr; node = node->next)
+    values.push_back(node->value);
   return values;
 }
 
@@ -101,7 +102,9 @@ TEST(PooledMap, ValueForInsertsOnceAndReturnsTheSameSlot) {
   EXPECT_EQ(value, 1002);
 }
 
-std::int32_t ValueOf(std::int32_t key) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(key) * 3u + 1u); }
+std::int32_t ValueOf(std::int32_t key) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(key) * 3u + 1u);
+}
 
 TEST(PooledMap, LookupFindsEveryKeyOfACrowdedBucketAndNeverInserts) {
   PooledMap map;

@@ -22,7 +22,9 @@ class WorkerThreadTest : public ::testing::Test {
   void TearDown() override { SetSleepFunction(previousSleep); }
 
   std::uint32_t Closed() const { return thread_platform::closedHandleCount.load() - closedBefore; }
-  std::uint32_t Terminated() const { return thread_platform::terminatedThreadCount.load() - terminatedBefore; }
+  std::uint32_t Terminated() const {
+    return thread_platform::terminatedThreadCount.load() - terminatedBefore;
+  }
 
   static void WaitUntil(const std::atomic<bool>& flag) {
     while (!flag.load()) SystemSleep(1);

@@ -55,7 +55,8 @@ class BankNumberEntryTest : public ::testing::Test {
 
   CellPosition CellAt(CellPosition start, std::int32_t offset) const {
     std::int32_t index = start.column + offset;
-    return CellPosition{static_cast<std::int16_t>(index % columns), static_cast<std::int16_t>(start.row + index / columns)};
+    return CellPosition{static_cast<std::int16_t>(index % columns),
+                        static_cast<std::int16_t>(start.row + index / columns)};
   }
 
   // True when `count` cells from `start` hold the erased code 0.
@@ -115,7 +116,8 @@ TEST_F(BankNumberEntryTest, TheWarningShowsInRedUntilAKeyThatIsNotTakenAsInput) 
   EXPECT_EQ(FakeClock::Sleeps(), 5u);  // the key ended the wait at 50 ms
   // The warning is gone, its cells blank in the normal colours.
   EXPECT_TRUE(Blank(kEntryStart, 43));
-  for (std::int32_t i = 0; i < 43; ++i) EXPECT_EQ(screen.AttributeAt(CellAt(kEntryStart, i)), kNormalAttribute);
+  for (std::int32_t i = 0; i < 43; ++i)
+    EXPECT_EQ(screen.AttributeAt(CellAt(kEntryStart, i)), kNormalAttribute);
   EXPECT_EQ(screen.Cursor(), kEntryStart);
 }
 

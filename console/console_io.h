@@ -19,7 +19,7 @@ inline bool operator!=(CellPosition a, CellPosition b) { return !(a == b); }
 // What the console tells about its screen buffer.
 struct ScreenBufferInfo {
   CellPosition cursor;
-  std::int16_t width;  // columns per row
+  std::int16_t width;       // columns per row
   std::uint16_t attribute;  // colour attribute that written text takes
 };
 
@@ -27,7 +27,7 @@ struct ScreenBufferInfo {
 using ConsoleHandle = void*;
 
 // Colour attributes, as the Windows console numbers them.
-constexpr std::uint16_t kNormalAttribute = 7;  // light grey on black
+constexpr std::uint16_t kNormalAttribute = 7;      // light grey on black
 constexpr std::uint16_t kBrightRedAttribute = 12;  // bright red on black
 
 // What GetKey returns when no keystroke can ever come: standard input ended or console input failed.
@@ -50,7 +50,8 @@ class ConsoleIo {
                                      CellPosition position) = 0;
   virtual void SetCursorPosition(ConsoleHandle handle, CellPosition position) = 0;
   // `count` cells from `position` on take the character `ch`; their attributes stay. False on failure.
-  virtual bool FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count, CellPosition position) = 0;
+  virtual bool FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count,
+                                   CellPosition position) = 0;
   // `count` cells from `position` on take `attribute`.
   virtual void FillOutputAttribute(ConsoleHandle handle, std::uint16_t attribute, std::int32_t count,
                                    CellPosition position) = 0;

@@ -45,7 +45,7 @@ struct TerminalSettings {
   termios original;
   termios keyMode;
   volatile sig_atomic_t keyModeOn;  // the key mode is wanted (from its first use until exit)
-  volatile sig_atomic_t coloured;  // colours other than the normal ones are selected
+  volatile sig_atomic_t coloured;   // colours other than the normal ones are selected
 };
 TerminalSettings settings;
 
@@ -218,7 +218,8 @@ class PosixConsoleIo : public ConsoleIo {
     if (fd >= 0) WriteAll(fd, CursorMoveSequence(position));
   }
 
-  bool FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count, CellPosition position) override {
+  bool FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count,
+                           CellPosition position) override {
     if (count < 0) count = 0;
     return WriteCells(handle, std::string(static_cast<std::size_t>(count), ch).c_str(), count, position,
                       std::string());

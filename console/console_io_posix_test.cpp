@@ -75,7 +75,8 @@ class TerminalSession {
         searched = at + text.size();
         return true;
       }
-      int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+      int left = static_cast<int>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
       if (left <= 0) return false;
       pollfd ready = {master, POLLIN, 0};
       if (poll(&ready, 1, left) <= 0) continue;
@@ -163,13 +164,13 @@ TEST(PosixConsoleTest, CountdownAndEraseBackAddressCellsFromTheReportedCursor) {
   ASSERT_TRUE(session.Started());
   ASSERT_TRUE(session.WaitFor("Initial waiting: "));
   ASSERT_TRUE(session.AnswerCursorRequest(3, 18));
-  EXPECT_TRUE(session.WaitFor("\x1b" "7\x1b[3;18H2\x1b" "8"));
-  EXPECT_TRUE(session.WaitFor("\x1b" "7\x1b[3;18H1\x1b" "8"));
+  EXPECT_TRUE(session.WaitFor("\0337\x1b[3;18H2\0338"));
+  EXPECT_TRUE(session.WaitFor("\0337\x1b[3;18H1\0338"));
   EXPECT_TRUE(session.WaitFor("done.\r"));  // the terminal adds its own CR to the LF
   // Column 0 of row 4: the cell erased is the last of row 3.
   ASSERT_TRUE(session.AnswerCursorRequest(4, 1));
   EXPECT_TRUE(session.WaitFor("\x1b[3;80H"));
-  EXPECT_TRUE(session.WaitFor("\x1b" "7\x1b[3;80H \x1b" "8"));
+  EXPECT_TRUE(session.WaitFor("\0337\x1b[3;80H \0338"));
   int status = session.Status();
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -187,7 +188,7 @@ TEST(PosixConsoleTest, ANumberTypedOnTheTerminal) {
   // Delete and Ctrl + Left carry digits that are no keys; F12 ends the entry.
   session.Type("\x1b[3~\x1b[1;5D2\x1b[24~");
   ASSERT_TRUE(session.AnswerCursorRequest(2, 39));
-  EXPECT_TRUE(session.WaitFor("\x1b[2;37H\x1b" "7\x1b[2;37H   \x1b" "8"));
+  EXPECT_TRUE(session.WaitFor("\x1b[2;37H\0337\x1b[2;37H   \0338"));
   int status = session.Status();
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 72);
@@ -208,7 +209,7 @@ TEST(PosixConsoleTest, TheWarningIsBrightRedAndGoesWithAKey) {
   EXPECT_TRUE(session.WaitFor("\x1b[0;91mPlease, enter a valid number from 1 to 127.\x1b[0m"));
   Clock::time_point typed = Clock::now();
   session.Type("x");
-  EXPECT_TRUE(session.WaitFor("\x1b" "7\x1b[1;1H" + std::string(43, ' ') + "\x1b" "8"));
+  EXPECT_TRUE(session.WaitFor("\0337\x1b[1;1H" + std::string(43, ' ') + "\0338"));
   EXPECT_LT(Clock::now() - typed, std::chrono::milliseconds(1500));
   session.Type("9\r");
   ASSERT_TRUE(session.AnswerCursorRequest(1, 2));

@@ -53,10 +53,12 @@ class Win32ConsoleIo : public ConsoleIo {
     ::SetConsoleCursorPosition(handle, ToCoord(position));
   }
 
-  bool FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count, CellPosition position) override {
+  bool FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count,
+                           CellPosition position) override {
     std::fflush(stdout);
     DWORD written = 0;
-    return ::FillConsoleOutputCharacterA(handle, ch, static_cast<DWORD>(count), ToCoord(position), &written) != 0;
+    return ::FillConsoleOutputCharacterA(handle, ch, static_cast<DWORD>(count), ToCoord(position),
+                                         &written) != 0;
   }
 
   void FillOutputAttribute(ConsoleHandle handle, std::uint16_t attribute, std::int32_t count,

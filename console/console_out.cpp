@@ -63,7 +63,9 @@ bool ConsoleOut::EraseBack() {
 
 void ConsoleOut::SetCursor(CellPosition position) { ActiveConsoleIo().SetCursorPosition(handle, position); }
 
-bool ConsoleOut::ScreenInfo(ScreenBufferInfo& info) { return ActiveConsoleIo().GetScreenBufferInfo(handle, info); }
+bool ConsoleOut::ScreenInfo(ScreenBufferInfo& info) {
+  return ActiveConsoleIo().GetScreenBufferInfo(handle, info);
+}
 
 bool ConsoleOut::FillCharacter(char ch, std::int32_t count, CellPosition position) {
   return ActiveConsoleIo().FillOutputCharacter(handle, ch, count, position);
@@ -73,7 +75,9 @@ void ConsoleOut::FillAttribute(std::uint16_t attribute, std::int32_t count, Cell
   ActiveConsoleIo().FillOutputAttribute(handle, attribute, count, position);
 }
 
-void ConsoleOut::SetTextAttribute(std::uint16_t attribute) { ActiveConsoleIo().SetTextAttribute(handle, attribute); }
+void ConsoleOut::SetTextAttribute(std::uint16_t attribute) {
+  ActiveConsoleIo().SetTextAttribute(handle, attribute);
+}
 
 void ConsoleOut::WriteAtCursor(const char* text, std::int32_t length) {
   ActiveConsoleIo().WriteAtCursor(handle, text, length);

@@ -109,7 +109,8 @@ void ScreenModel::WriteOutputCharacters(ConsoleHandle handle, const char* text, 
                                         CellPosition position) {
   std::lock_guard<std::mutex> lock(mutex);
   if (!Mine(handle) || !InBuffer(position)) return;
-  for (std::size_t i = IndexOf(position), n = 0; i < codes.size() && n < static_cast<std::size_t>(length); ++i, ++n) {
+  for (std::size_t i = IndexOf(position), n = 0; i < codes.size() && n < static_cast<std::size_t>(length);
+       ++i, ++n) {
     codes[i] = text[n];
   }
 }
@@ -121,10 +122,12 @@ void ScreenModel::SetCursorPosition(ConsoleHandle handle, CellPosition position)
   wrapPending = false;
 }
 
-bool ScreenModel::FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count, CellPosition position) {
+bool ScreenModel::FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count,
+                                      CellPosition position) {
   std::lock_guard<std::mutex> lock(mutex);
   if (!Mine(handle) || !InBuffer(position)) return false;
-  for (std::size_t i = IndexOf(position), n = 0; i < codes.size() && n < static_cast<std::size_t>(count); ++i, ++n) {
+  for (std::size_t i = IndexOf(position), n = 0; i < codes.size() && n < static_cast<std::size_t>(count);
+       ++i, ++n) {
     codes[i] = ch;
   }
   return true;

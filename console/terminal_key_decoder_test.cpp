@@ -34,31 +34,56 @@ struct Sequence {
 // As xterm and tmux send them: CSI and SS3 forms (cursor keys in application mode), with and
 // without modifiers; the Linux console's and rxvt's forms too.
 const Sequence kSequences[] = {
-    {"Up", "\x1b[A", kOtherKeyCode},           {"Down", "\x1b[B", kOtherKeyCode},
-    {"Right", "\x1b[C", kOtherKeyCode},        {"Left", "\x1b[D", kOtherKeyCode},
-    {"Up (SS3)", "\x1bOA", kOtherKeyCode},     {"Left (SS3)", "\x1bOD", kOtherKeyCode},
-    {"Ctrl+Up", "\x1b[1;5A", kOtherKeyCode},   {"Shift+Alt+Right", "\x1b[1;4C", kOtherKeyCode},
-    {"Home", "\x1b[H", kOtherKeyCode},         {"Home (SS3)", "\x1bOH", kOtherKeyCode},
-    {"Home (tmux)", "\x1b[1~", kOtherKeyCode}, {"Home (rxvt)", "\x1b[7~", kOtherKeyCode},
-    {"End", "\x1b[F", kOtherKeyCode},          {"End (SS3)", "\x1bOF", kOtherKeyCode},
-    {"End (tmux)", "\x1b[4~", kOtherKeyCode},  {"Ctrl+End", "\x1b[1;5F", kOtherKeyCode},
-    {"Insert", "\x1b[2~", kOtherKeyCode},      {"Delete", "\x1b[3~", kOtherKeyCode},
-    {"Shift+Delete", "\x1b[3;2~", kOtherKeyCode}, {"PgUp", "\x1b[5~", kOtherKeyCode},
-    {"PgDn", "\x1b[6~", kOtherKeyCode},        {"Ctrl+PgDn", "\x1b[6;5~", kOtherKeyCode},
-    {"F1", "\x1bOP", kFunctionKeyCode},        {"F2", "\x1bOQ", kFunctionKeyCode},
-    {"F3", "\x1bOR", kFunctionKeyCode},        {"F4", "\x1bOS", kFunctionKeyCode},
-    {"Ctrl+F1", "\x1b[1;5P", kFunctionKeyCode}, {"Shift+F3", "\x1b[1;2R", kFunctionKeyCode},
-    {"Alt+F4", "\x1b[1;3S", kFunctionKeyCode}, {"F1 (rxvt)", "\x1b[11~", kFunctionKeyCode},
-    {"F5", "\x1b[15~", kFunctionKeyCode},      {"F6", "\x1b[17~", kFunctionKeyCode},
-    {"F7", "\x1b[18~", kFunctionKeyCode},      {"F8", "\x1b[19~", kFunctionKeyCode},
-    {"F9", "\x1b[20~", kFunctionKeyCode},      {"F10", "\x1b[21~", kFunctionKeyCode},
-    {"F11", "\x1b[23~", kFunctionKeyCode},     {"F12", "\x1b[24~", kFunctionKeyCode},
-    {"Ctrl+F5", "\x1b[15;5~", kFunctionKeyCode}, {"Shift+F12", "\x1b[24;2~", kFunctionKeyCode},
-    {"F1 (Linux)", "\x1b[[A", kFunctionKeyCode}, {"F5 (Linux)", "\x1b[[E", kFunctionKeyCode},
-    {"Shift+Tab", "\x1b[Z", kOtherKeyCode},    {"Keypad 5", "\x1b[E", kOtherKeyCode},
-    {"Alt+Left (rxvt)", "\x1b\x1b[D", kOtherKeyCode}, {"Alt+Delete", "\x1b\x1b[3~", kOtherKeyCode},
-    {"paste start", "\x1b[200~", kOtherKeyCode}, {"late cursor report", "\x1b[12;40R", kOtherKeyCode},
-    {"Keypad 7 (application)", "\x1bOw", '7'}, {"Keypad Enter (application)", "\x1bOM", 13},
+    {"Up", "\x1b[A", kOtherKeyCode},
+    {"Down", "\x1b[B", kOtherKeyCode},
+    {"Right", "\x1b[C", kOtherKeyCode},
+    {"Left", "\x1b[D", kOtherKeyCode},
+    {"Up (SS3)", "\x1bOA", kOtherKeyCode},
+    {"Left (SS3)", "\x1bOD", kOtherKeyCode},
+    {"Ctrl+Up", "\x1b[1;5A", kOtherKeyCode},
+    {"Shift+Alt+Right", "\x1b[1;4C", kOtherKeyCode},
+    {"Home", "\x1b[H", kOtherKeyCode},
+    {"Home (SS3)", "\x1bOH", kOtherKeyCode},
+    {"Home (tmux)", "\x1b[1~", kOtherKeyCode},
+    {"Home (rxvt)", "\x1b[7~", kOtherKeyCode},
+    {"End", "\x1b[F", kOtherKeyCode},
+    {"End (SS3)", "\x1bOF", kOtherKeyCode},
+    {"End (tmux)", "\x1b[4~", kOtherKeyCode},
+    {"Ctrl+End", "\x1b[1;5F", kOtherKeyCode},
+    {"Insert", "\x1b[2~", kOtherKeyCode},
+    {"Delete", "\x1b[3~", kOtherKeyCode},
+    {"Shift+Delete", "\x1b[3;2~", kOtherKeyCode},
+    {"PgUp", "\x1b[5~", kOtherKeyCode},
+    {"PgDn", "\x1b[6~", kOtherKeyCode},
+    {"Ctrl+PgDn", "\x1b[6;5~", kOtherKeyCode},
+    {"F1", "\x1bOP", kFunctionKeyCode},
+    {"F2", "\x1bOQ", kFunctionKeyCode},
+    {"F3", "\x1bOR", kFunctionKeyCode},
+    {"F4", "\x1bOS", kFunctionKeyCode},
+    {"Ctrl+F1", "\x1b[1;5P", kFunctionKeyCode},
+    {"Shift+F3", "\x1b[1;2R", kFunctionKeyCode},
+    {"Alt+F4", "\x1b[1;3S", kFunctionKeyCode},
+    {"F1 (rxvt)", "\x1b[11~", kFunctionKeyCode},
+    {"F5", "\x1b[15~", kFunctionKeyCode},
+    {"F6", "\x1b[17~", kFunctionKeyCode},
+    {"F7", "\x1b[18~", kFunctionKeyCode},
+    {"F8", "\x1b[19~", kFunctionKeyCode},
+    {"F9", "\x1b[20~", kFunctionKeyCode},
+    {"F10", "\x1b[21~", kFunctionKeyCode},
+    {"F11", "\x1b[23~", kFunctionKeyCode},
+    {"F12", "\x1b[24~", kFunctionKeyCode},
+    {"Ctrl+F5", "\x1b[15;5~", kFunctionKeyCode},
+    {"Shift+F12", "\x1b[24;2~", kFunctionKeyCode},
+    {"F1 (Linux)", "\x1b[[A", kFunctionKeyCode},
+    {"F5 (Linux)", "\x1b[[E", kFunctionKeyCode},
+    {"Shift+Tab", "\x1b[Z", kOtherKeyCode},
+    {"Keypad 5", "\x1b[E", kOtherKeyCode},
+    {"Alt+Left (rxvt)", "\x1b\x1b[D", kOtherKeyCode},
+    {"Alt+Delete", "\x1b\x1b[3~", kOtherKeyCode},
+    {"paste start", "\x1b[200~", kOtherKeyCode},
+    {"late cursor report", "\x1b[12;40R", kOtherKeyCode},
+    {"Keypad 7 (application)", "\x1bOw", '7'},
+    {"Keypad Enter (application)", "\x1bOM", 13},
 };
 
 TEST(TerminalKeyDecoderTest, EachSequenceIsOneKeyTakenWhole) {
@@ -80,12 +105,18 @@ TEST(TerminalKeyDecoderTest, EveryStartOfASequenceWaitsForTheRest) {
 }
 
 TEST(TerminalKeyDecoderTest, DigitsInsideSequencesNeverBecomeKeys) {
-  EXPECT_EQ(Keys("\x1b[3~" "\x1b[1;5D" "\x1b[15;2~" "4" "\x1b[24~"),
+  EXPECT_EQ(Keys("\x1b[3~"
+                 "\x1b[1;5D"
+                 "\x1b[15;2~"
+                 "4"
+                 "\x1b[24~"),
             (std::vector<int>{kOtherKeyCode, kOtherKeyCode, kFunctionKeyCode, '4', kFunctionKeyCode}));
 }
 
 TEST(TerminalKeyDecoderTest, SingleBytes) {
-  EXPECT_EQ(Keys("7\r\n\x7f\x08" "a"), (std::vector<int>{'7', 13, 13, 8, 8, 'a'}));
+  EXPECT_EQ(Keys("7\r\n\x7f\x08"
+                 "a"),
+            (std::vector<int>{'7', 13, 13, 8, 8, 'a'}));
 }
 
 TEST(TerminalKeyDecoderTest, EscapeWithNothingAfterItIsTheEscapeKey) {
@@ -96,7 +127,10 @@ TEST(TerminalKeyDecoderTest, EscapeWithNothingAfterItIsTheEscapeKey) {
 }
 
 TEST(TerminalKeyDecoderTest, AltWithAKeyIsOneIgnoredKey) {
-  EXPECT_EQ(Keys("\x1b" "5" "\x1b" "[" "\x1b" "O"), (std::vector<int>{kOtherKeyCode, kOtherKeyCode, kOtherKeyCode}));
+  EXPECT_EQ(Keys("\0335"
+                 "\x1b["
+                 "\x1bO"),
+            (std::vector<int>{kOtherKeyCode, kOtherKeyCode, kOtherKeyCode}));
   DecodedKey twoEscapes = Decode("\x1b\x1b", true);
   EXPECT_EQ(twoEscapes.length, 2u);
 }

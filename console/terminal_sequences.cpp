@@ -6,8 +6,8 @@ const char kCursorPositionRequest[] = "\x1b[6n";
 
 namespace {
 
-const char kSaveCursor[] = "\x1b" "7";
-const char kRestoreCursor[] = "\x1b" "8";
+const char kSaveCursor[] = "\0337";
+const char kRestoreCursor[] = "\0338";
 
 // Reads a decimal number at bytes[i], moving i past it; false when there is none.
 bool ReadNumber(const std::string& bytes, std::size_t& i, int& value) {
@@ -28,7 +28,8 @@ int TerminalColour(int consoleColour) {
 }  // namespace
 
 bool FindCursorReport(const std::string& bytes, CellPosition& cursor, std::size_t& at, std::size_t& length) {
-  for (std::size_t start = bytes.find("\x1b["); start != std::string::npos; start = bytes.find("\x1b[", start + 1)) {
+  for (std::size_t start = bytes.find("\x1b["); start != std::string::npos;
+       start = bytes.find("\x1b[", start + 1)) {
     std::size_t i = start + 2;
     int row = 0;
     int column = 0;
@@ -62,8 +63,8 @@ std::string AttributeSequence(std::uint16_t attribute) {
   return sequence + "m";
 }
 
-std::string CellWriteSequence(const char* text, std::int32_t length, CellPosition position, std::int32_t width,
-                              std::int32_t height, const std::string& colours) {
+std::string CellWriteSequence(const char* text, std::int32_t length, CellPosition position,
+                              std::int32_t width, std::int32_t height, const std::string& colours) {
   if (width <= 0 || position.column < 0 || position.row < 0 || position.column >= width ||
       (height > 0 && position.row >= height)) {
     return std::string();
@@ -73,7 +74,8 @@ std::string CellWriteSequence(const char* text, std::int32_t length, CellPositio
   std::int32_t row = position.row;
   for (std::int32_t i = 0; i < length; ++row, column = 0) {
     if (height > 0 && row >= height) break;
-    sequence += CursorMoveSequence(CellPosition{static_cast<std::int16_t>(column), static_cast<std::int16_t>(row)});
+    sequence +=
+        CursorMoveSequence(CellPosition{static_cast<std::int16_t>(column), static_cast<std::int16_t>(row)});
     for (; column < width && i < length; ++column, ++i) sequence += text[i] == 0 ? ' ' : text[i];
   }
   return sequence + kRestoreCursor;

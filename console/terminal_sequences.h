@@ -29,7 +29,7 @@ std::string AttributeSequence(std::uint16_t attribute);
 // screen's last cell, then puts the cursor and colours back where they were. Code 0 shows as a blank.
 // `colours`, when not empty, is the attribute sequence that the characters are written in. Empty
 // when `position` lies outside the screen.
-std::string CellWriteSequence(const char* text, std::int32_t length, CellPosition position, std::int32_t width,
-                              std::int32_t height, const std::string& colours);
+std::string CellWriteSequence(const char* text, std::int32_t length, CellPosition position,
+                              std::int32_t width, std::int32_t height, const std::string& colours);
 
 }  // namespace vadro

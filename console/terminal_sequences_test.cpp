@@ -31,21 +31,20 @@ TEST(TerminalSequencesTest, Colours) {
   EXPECT_EQ(AttributeSequence(kNormalAttribute), "\x1b[0m");
   EXPECT_EQ(AttributeSequence(kBrightRedAttribute), "\x1b[0;91m");
   EXPECT_EQ(AttributeSequence(0x1f), "\x1b[0;97;44m");  // bright white on blue
-  EXPECT_EQ(AttributeSequence(0x0a), "\x1b[0;92m");  // bright green
-  EXPECT_EQ(AttributeSequence(0x03), "\x1b[0;36m");  // cyan
+  EXPECT_EQ(AttributeSequence(0x0a), "\x1b[0;92m");     // bright green
+  EXPECT_EQ(AttributeSequence(0x03), "\x1b[0;36m");     // cyan
 }
 
 TEST(TerminalSequencesTest, CellWritesKeepTheCursorAndShowCodeZeroAsBlank) {
-  EXPECT_EQ(CellWriteSequence("5", 1, CellPosition{17, 0}, 80, 25, ""), "\x1b" "7\x1b[1;18H5\x1b" "8");
+  EXPECT_EQ(CellWriteSequence("5", 1, CellPosition{17, 0}, 80, 25, ""), "\0337\x1b[1;18H5\0338");
   const char erased[] = {0, 0, 0};
   EXPECT_EQ(CellWriteSequence(erased, 3, CellPosition{36, 4}, 80, 25, "\x1b[0m"),
-            "\x1b" "7\x1b[0m\x1b[5;37H   \x1b" "8");
+            "\0337\x1b[0m\x1b[5;37H   \0338");
 }
 
 TEST(TerminalSequencesTest, CellWritesGoOnIntoTheNextRowAndStopAtTheScreensEnd) {
-  EXPECT_EQ(CellWriteSequence("abc", 3, CellPosition{78, 0}, 80, 25, ""),
-            "\x1b" "7\x1b[1;79Hab\x1b[2;1Hc\x1b" "8");
-  EXPECT_EQ(CellWriteSequence("xyz", 3, CellPosition{79, 24}, 80, 25, ""), "\x1b" "7\x1b[25;80Hx\x1b" "8");
+  EXPECT_EQ(CellWriteSequence("abc", 3, CellPosition{78, 0}, 80, 25, ""), "\0337\x1b[1;79Hab\x1b[2;1Hc\0338");
+  EXPECT_EQ(CellWriteSequence("xyz", 3, CellPosition{79, 24}, 80, 25, ""), "\0337\x1b[25;80Hx\0338");
   EXPECT_EQ(CellWriteSequence("x", 1, CellPosition{80, 0}, 80, 25, ""), "");
   EXPECT_EQ(CellWriteSequence("x", 1, CellPosition{0, 25}, 80, 25, ""), "");
 }

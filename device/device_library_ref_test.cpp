@@ -19,7 +19,8 @@ std::vector<std::int32_t> Snapshot() {
   PooledList copy(10, ProcessHeap(), false);
   SnapshotDeviceList(copy);
   std::vector<std::int32_t> values;
-  for (const PooledList::Node* node = copy.Head(); node != nullptr; node = node->next) values.push_back(node->value);
+  for (const PooledList::Node* node = copy.Head(); node != nullptr; node = node->next)
+    values.push_back(node->value);
   return values;
 }
 
@@ -33,8 +34,9 @@ class DeviceLibraryRefTest : public SimulatorTest {
 
 TEST_F(DeviceLibraryRefTest, OpenAndCloseCallTheLibraryInOrder) {
   { DeviceLibraryRef reference; }
-  EXPECT_EQ(Calls(), (std::vector<std::string>{"InitUSBCDLibrary = 0", "GetDeviceNumber = 2", "EnumDevice 0 = 3",
-                                               "EnumDevice 1 = 7", "SetCDCallbackProc = 0", "CloseUSBCDLibrary = 0"}));
+  EXPECT_EQ(Calls(),
+            (std::vector<std::string>{"InitUSBCDLibrary = 0", "GetDeviceNumber = 2", "EnumDevice 0 = 3",
+                                      "EnumDevice 1 = 7", "SetCDCallbackProc = 0", "CloseUSBCDLibrary = 0"}));
   EXPECT_EQ(openCount, 0);
 }
 
@@ -130,7 +132,8 @@ TEST_F(DeviceLibraryRefTest, StormOfCallbacksWhileWalkingSnapshots) {
     walking = true;
     ++walks;
     bool prefix = devices.size() <= 12u;
-    for (std::size_t i = 0; prefix && i < devices.size(); ++i) prefix = devices[i] == static_cast<std::int32_t>(i + 1);
+    for (std::size_t i = 0; prefix && i < devices.size(); ++i)
+      prefix = devices[i] == static_cast<std::int32_t>(i + 1);
     if (!prefix && broken.empty()) broken = devices;
   } while (!done);
   storm.join();

@@ -19,7 +19,8 @@ std::string ReportedFor(const VendorBinding& binding) {
 }
 
 TEST(VendorLoadFailureTest, MissingLibraryPrintsTheLoadMessage) {
-  EXPECT_EQ(ReportedFor(VendorBinding{false, nullptr}), "\r\nCannot load the device library USBCDDLL.dll.\r\n");
+  EXPECT_EQ(ReportedFor(VendorBinding{false, nullptr}),
+            "\r\nCannot load the device library USBCDDLL.dll.\r\n");
 }
 
 TEST(VendorLoadFailureTest, MissingOperationIsNamedOnALineOfItsOwn) {

@@ -36,9 +36,10 @@ void DateValue::SetFromTime(std::time_t t) {
     return;
   }
   double result = 0.0;
-  if (!FromFields(static_cast<std::uint16_t>(local->tm_year + 1900), static_cast<std::uint16_t>(local->tm_mon + 1),
-                  static_cast<std::uint16_t>(local->tm_mday), static_cast<std::uint16_t>(local->tm_hour),
-                  static_cast<std::uint16_t>(local->tm_min), static_cast<std::uint16_t>(local->tm_sec), &result)) {
+  if (!FromFields(static_cast<std::uint16_t>(local->tm_year + 1900),
+                  static_cast<std::uint16_t>(local->tm_mon + 1), static_cast<std::uint16_t>(local->tm_mday),
+                  static_cast<std::uint16_t>(local->tm_hour), static_cast<std::uint16_t>(local->tm_min),
+                  static_cast<std::uint16_t>(local->tm_sec), &result)) {
     status = Invalid;
     return;
   }
@@ -50,7 +51,8 @@ bool DateValue::FromFields(std::uint16_t year, std::uint16_t month, std::uint16_
                            std::uint16_t minute, std::uint16_t second, double* value) {
   if (year > 9999 || month < 1 || month > 12) return false;
   bool leap = IsLeapYear(year);
-  std::int32_t monthLength = kDaysBeforeMonth[month] - kDaysBeforeMonth[month - 1] + (leap && month == 2 ? 1 : 0);
+  std::int32_t monthLength =
+      kDaysBeforeMonth[month] - kDaysBeforeMonth[month - 1] + (leap && month == 2 ? 1 : 0);
   if (day == 0 || day > monthLength || hour > 23 || minute > 59 || second > 59) return false;
 
   std::int32_t y = year;

@@ -15,8 +15,8 @@ class DateValue {
   // Calendar fields of a day value.
   struct Fields {
     std::uint16_t year;
-    std::uint16_t month;      // 1 to 12
-    std::uint16_t day;        // 1 to 31
+    std::uint16_t month;  // 1 to 12
+    std::uint16_t day;    // 1 to 31
     std::uint16_t hour;
     std::uint16_t minute;
     std::uint16_t second;

@@ -12,7 +12,8 @@ double ValueOf(int year, int month, int day, int hour = 0, int minute = 0, int s
   double value = -1e9;
   EXPECT_TRUE(DateValue::FromFields(static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month),
                                     static_cast<std::uint16_t>(day), static_cast<std::uint16_t>(hour),
-                                    static_cast<std::uint16_t>(minute), static_cast<std::uint16_t>(second), &value))
+                                    static_cast<std::uint16_t>(minute), static_cast<std::uint16_t>(second),
+                                    &value))
       << year << "-" << month << "-" << day;
   return value;
 }
@@ -21,7 +22,8 @@ bool Accepts(int year, int month, int day, int hour = 0, int minute = 0, int sec
   double value = 0;
   return DateValue::FromFields(static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month),
                                static_cast<std::uint16_t>(day), static_cast<std::uint16_t>(hour),
-                               static_cast<std::uint16_t>(minute), static_cast<std::uint16_t>(second), &value);
+                               static_cast<std::uint16_t>(minute), static_cast<std::uint16_t>(second),
+                               &value);
 }
 
 void ExpectFields(double value, int year, int month, int day, int hour, int minute, int second) {
@@ -101,17 +103,19 @@ TEST(DateValue, EveryDayOfTheRangeRoundTrips) {
         DateValue::Fields f{};
         bool ok = DateValue::FromFields(static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month),
                                         static_cast<std::uint16_t>(day), static_cast<std::uint16_t>(hour),
-                                        static_cast<std::uint16_t>(minute), static_cast<std::uint16_t>(second),
-                                        &value) &&
+                                        static_cast<std::uint16_t>(minute),
+                                        static_cast<std::uint16_t>(second), &value) &&
                   DateValue::ToFields(value, &f);
         // 30 December 1899 was a Saturday (7).
         int weekday = ((dayNumber % 7 + 7) % 7 + 6) % 7 + 1;
         double wholeDays = dayNumber >= 0 ? std::floor(value) : std::ceil(value);
-        if (!ok || wholeDays != dayNumber || f.year != year || f.month != month || f.day != day || f.hour != hour ||
-            f.minute != minute || f.second != second || f.weekday != weekday || f.dayOfYear != dayOfYear) {
+        if (!ok || wholeDays != dayNumber || f.year != year || f.month != month || f.day != day ||
+            f.hour != hour || f.minute != minute || f.second != second || f.weekday != weekday ||
+            f.dayOfYear != dayOfYear) {
           ADD_FAILURE() << year << "-" << month << "-" << day << " " << hour << ":" << minute << ":" << second
-                        << " value " << value << " gives " << f.year << "-" << f.month << "-" << f.day << " " << f.hour
-                        << ":" << f.minute << ":" << f.second << " weekday " << f.weekday << " day " << f.dayOfYear;
+                        << " value " << value << " gives " << f.year << "-" << f.month << "-" << f.day << " "
+                        << f.hour << ":" << f.minute << ":" << f.second << " weekday " << f.weekday << " day "
+                        << f.dayOfYear;
           ++failures;
         }
       }

@@ -51,7 +51,9 @@ FileHandle OpenFileForWriting(const std::string& path) {
   return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Handles are multiples of 4 handed out from a small table; this one is never issued.
 FileHandle InvalidFileHandle() { return reinterpret_cast<FileHandle>(static_cast<ULONG_PTR>(0x0BAD0000)); }

@@ -37,8 +37,9 @@ class CarouselSimTest : public ::testing::Test {
     std::remove(tracePath.c_str());
   }
   static void ClearVariables() {
-    for (const char* name : {"USBCD_SIM_DEVICES", "USBCD_SIM_MOVE_MS", "USBCD_SIM_CDDOWN_MS",
-                             "USBCD_SIM_REFUSE_MOVES", "USBCD_SIM_HANG", "USBCD_SIM_PLUG", "USBCD_SIM_TRACE"}) {
+    for (const char* name :
+         {"USBCD_SIM_DEVICES", "USBCD_SIM_MOVE_MS", "USBCD_SIM_CDDOWN_MS", "USBCD_SIM_REFUSE_MOVES",
+          "USBCD_SIM_HANG", "USBCD_SIM_PLUG", "USBCD_SIM_TRACE"}) {
       SetTestEnv(name, nullptr);
     }
   }
@@ -75,10 +76,11 @@ TEST_F(CarouselSimTest, TraceWritesEveryCallWithArgumentsAndResult) {
   EXPECT_EQ(sim.Close(), 0);
   // Calls after the close are still written, so that a trace shows them.
   EXPECT_EQ(sim.Status(7), kInvalid);
-  EXPECT_EQ(Calls(), (std::vector<std::string>{
-                         "InitUSBCDLibrary = 0", "GetDeviceNumber = 2", "EnumDevice 0 = 3", "EnumDevice 1 = 7",
-                         "EnumDevice 2 = -1", "EnumDevice -1 = -1", "SetCDCallbackProc = 0",
-                         "USBCDMoveto 7 36 = 0", "CloseUSBCDLibrary = 0", "USBCDGetStatus 7 = -1"}));
+  EXPECT_EQ(Calls(),
+            (std::vector<std::string>{"InitUSBCDLibrary = 0", "GetDeviceNumber = 2", "EnumDevice 0 = 3",
+                                      "EnumDevice 1 = 7", "EnumDevice 2 = -1", "EnumDevice -1 = -1",
+                                      "SetCDCallbackProc = 0", "USBCDMoveto 7 36 = 0",
+                                      "CloseUSBCDLibrary = 0", "USBCDGetStatus 7 = -1"}));
 }
 
 TEST_F(CarouselSimTest, TraceTimesCountFromInit) {
@@ -347,7 +349,8 @@ TEST_F(CarouselSimTest, CallsFromManyThreadsKeepTraceLinesWhole) {
   for (std::size_t i = 1; i + 1 < calls.size(); ++i) {
     const std::string& call = calls[i];
     EXPECT_TRUE(call == "USBCDLEDON 3 = 0" || call == "USBCDLEDON 7 = 0" || call == "USBCDLEDOFF 3 = 0" ||
-                call == "USBCDLEDOFF 7 = 0" || call == "USBCDGetStatus 3 = 0" || call == "USBCDGetStatus 7 = 0")
+                call == "USBCDLEDOFF 7 = 0" || call == "USBCDGetStatus 3 = 0" ||
+                call == "USBCDGetStatus 7 = 0")
         << call;
   }
 }

@@ -86,9 +86,11 @@ class Terminal:
         program = " ".join(shell_quote(a) for a in workspace.command(args))
         # The shell outlives a Ctrl + C aimed at the program: a trap (unlike an ignored signal) is
         # not inherited by the program, which gets the default action.
-        script = ("trap : INT; cd %s; stty -a > %s; env %s %s; echo $? > %s; stty -a > %s; sleep 600" %
-                  (shell_quote(workspace.dir), self.stty_before, exports, program,
-                   self.status_file, self.stty_after))
+        # The terminal settings after the run are written before the exit status, which the test
+        # waits for.
+        script = ("trap : INT; cd %s; stty -a > %s; env %s %s; status=$?; stty -a > %s; echo $status > %s; "
+                  "sleep 600" % (shell_quote(workspace.dir), self.stty_before, exports, program,
+                                 self.stty_after, self.status_file))
         self.tmux("new-session", "-d", "-x", "100", "-y", "40", "bash --norc --noprofile -c %s" %
                   shell_quote(script))
 
