@@ -283,6 +283,11 @@ bool XmlDocument::Save(const char* path) {
   // Each top-level node on a line of its own, as the Windows document object writes them.
   for (pugi::xml_node child : AsDocument(handle)->children()) {
     if (IsHoldingElement(child)) continue;
+    // The text is always written as UTF-8, whatever encoding the loaded file declared; a
+    // declaration that kept naming the old one would make the saved file unreadable.
+    pugi::xml_attribute encoding = child.type() == pugi::node_declaration ? child.attribute("encoding")
+                                                                          : pugi::xml_attribute();
+    if (encoding && !encoding.set_value("UTF-8")) return false;
     child.print(writer, "", kSaveFormat, pugi::encoding_utf8);
     writer.write("\r\n", 2);
   }
