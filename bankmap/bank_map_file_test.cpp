@@ -214,8 +214,9 @@ TEST_F(SaveTest, AppendedItemsComeBackInOrderAfterSaveAndLoad) {
 // A file that declares an encoding of its own (here UTF-16, with its byte order mark) is extended
 // and saved; the saved file must still read, with the old and the new entry.
 TEST_F(SaveTest, AFileInAnotherEncodingStaysReadableAfterASave) {
-  const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><CDLibraryList><Item ID=\"3\" Bank=\"1\"/>"
-                           "</CDLibraryList>";
+  const std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-16\"?><CDLibraryList><Item ID=\"3\" Bank=\"1\"/>"
+      "</CDLibraryList>";
   std::string utf16 = "\xff\xfe";
   for (char ch : text) utf16 += std::string(1, ch) + '\0';
   folder.Write("Vadro.xml", utf16);

@@ -285,8 +285,8 @@ bool XmlDocument::Save(const char* path) {
     if (IsHoldingElement(child)) continue;
     // The text is always written as UTF-8, whatever encoding the loaded file declared; a
     // declaration that kept naming the old one would make the saved file unreadable.
-    pugi::xml_attribute encoding = child.type() == pugi::node_declaration ? child.attribute("encoding")
-                                                                          : pugi::xml_attribute();
+    pugi::xml_attribute encoding =
+        child.type() == pugi::node_declaration ? child.attribute("encoding") : pugi::xml_attribute();
     if (encoding && !encoding.set_value("UTF-8")) return false;
     child.print(writer, "", kSaveFormat, pugi::encoding_utf8);
     writer.write("\r\n", 2);
