@@ -15,7 +15,7 @@ class DiscList : public PooledList {
   bool valid = false;
 
   // The most discs one range may name: 127 banks of 150.
-  static constexpr std::int64_t kMaxRangeLength = 127 * 150;
+  static constexpr std::int64_t kMaxRangeLength = std::int64_t{127} * 150;
 };
 
 // The text printed when the command line is missing or not accepted.

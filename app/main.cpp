@@ -15,18 +15,17 @@ SelectorApp theApp;
 }  // namespace vadro
 
 int main(int argc, char** argv) {
-  using namespace vadro;
   try {
-    InstallFatalErrorHandler();
-    InitMultibyteLocale();
-    InitTextOutput();
-    argumentCount = argc;
-    argumentVector = argv;
-    consoleOut.Open(kStdOutputHandle);
-    theApp.AttachToCurrentThread();
-    return static_cast<WorkerThread&>(theApp).Run();
+    vadro::InstallFatalErrorHandler();
+    vadro::InitMultibyteLocale();
+    vadro::InitTextOutput();
+    vadro::argumentCount = argc;
+    vadro::argumentVector = argv;
+    vadro::consoleOut.Open(vadro::kStdOutputHandle);
+    vadro::theApp.AttachToCurrentThread();
+    return static_cast<vadro::WorkerThread&>(vadro::theApp).Run();
   } catch (const std::bad_alloc&) {
-    std::fputs(kOutOfMemoryLine, stderr);
+    std::fputs(vadro::kOutOfMemoryLine, stderr);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "Vadro: %s\n", error.what());
   }

@@ -16,6 +16,8 @@ class SelectorApp : public WorkerThread {
  public:
   SelectorApp();
   ~SelectorApp() override;
+  SelectorApp(const SelectorApp&) = delete;
+  SelectorApp& operator=(const SelectorApp&) = delete;
 
   // The stages of the program in order; returns the exit status, 0 on every orderly end.
   std::int32_t Run() override;

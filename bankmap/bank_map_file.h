@@ -38,6 +38,7 @@ bool SaveBankMap(XmlDocument& document, const HeapString& moduleDirectory);
 class BankMapDocument {
  public:
   BankMapDocument() = default;
+  ~BankMapDocument() = default;
   BankMapDocument(const BankMapDocument&) = delete;
   BankMapDocument& operator=(const BankMapDocument&) = delete;
 

@@ -51,7 +51,7 @@ class BankMapStageTest : public SimulatorTest {
     banks.clear();
     for (std::int32_t bank = 1; bank <= 127; ++bank) {
       std::int32_t device;
-      if (bankMapRef.Lookup(bank, device)) banks.push_back({bank, device});
+      if (bankMapRef.Lookup(bank, device)) banks.emplace_back(bank, device);
     }
     return result;
   }

@@ -69,6 +69,8 @@ class CapturedOutput {
   ~CapturedOutput() {
     if (!taken) ::testing::internal::GetCapturedStdout();
   }
+  CapturedOutput(const CapturedOutput&) = delete;
+  CapturedOutput& operator=(const CapturedOutput&) = delete;
   std::string Text() {
     taken = true;
     return ::testing::internal::GetCapturedStdout();

@@ -7,7 +7,7 @@
 namespace vadro {
 
 FilePresence FileIsPresent(const char* path) {
-  struct stat status;
+  struct stat status = {};
   if (stat(path, &status) == 0) return FilePresence::Present;
   if (errno == ENOENT || errno == ENOTDIR) return FilePresence::Absent;
   // Denied, a link loop, an I/O error: something may be there.

@@ -3,8 +3,10 @@
 namespace vadro {
 
 // pugixml documents belong to no apartment.
-XmlApartment::XmlApartment() {}
+XmlApartment::XmlApartment() = default;
 
-XmlApartment::~XmlApartment() {}
+// Not defaulted: the Windows build's destructor leaves the apartment, so the shared declaration
+// cannot make it trivial.
+XmlApartment::~XmlApartment() {}  // NOLINT(modernize-use-equals-default)
 
 }  // namespace vadro

@@ -38,6 +38,8 @@ class XmlNode {
   XmlNode(XmlNode&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
   XmlNode& operator=(XmlNode&& other) noexcept;
   ~XmlNode() { Reset(); }
+  XmlNode(const XmlNode&) = delete;
+  XmlNode& operator=(const XmlNode&) = delete;
 
   bool IsEmpty() const { return handle == nullptr; }
   void Reset() noexcept;
@@ -56,6 +58,8 @@ class XmlElement {
   XmlElement(XmlElement&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
   XmlElement& operator=(XmlElement&& other) noexcept;
   ~XmlElement() { Reset(); }
+  XmlElement(const XmlElement&) = delete;
+  XmlElement& operator=(const XmlElement&) = delete;
 
   bool IsEmpty() const { return handle == nullptr; }
   // An element that was created but never put into the tree disappears with its last holder.
@@ -85,6 +89,8 @@ class XmlNodeList {
   XmlNodeList(XmlNodeList&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
   XmlNodeList& operator=(XmlNodeList&& other) noexcept;
   ~XmlNodeList() { Reset(); }
+  XmlNodeList(const XmlNodeList&) = delete;
+  XmlNodeList& operator=(const XmlNodeList&) = delete;
 
   bool IsEmpty() const { return handle == nullptr; }
   void Reset() noexcept;
@@ -104,6 +110,8 @@ class XmlDocument {
   XmlDocument(XmlDocument&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
   XmlDocument& operator=(XmlDocument&& other) noexcept;
   ~XmlDocument() { Reset(); }
+  XmlDocument(const XmlDocument&) = delete;
+  XmlDocument& operator=(const XmlDocument&) = delete;
 
   bool IsEmpty() const { return handle == nullptr; }
   void Reset() noexcept;

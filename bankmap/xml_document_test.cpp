@@ -27,7 +27,7 @@ class ApartmentEnvironment : public ::testing::Environment {
   std::unique_ptr<XmlApartment> apartment;
 };
 
-::testing::Environment* const apartmentEnvironment =
+::testing::Environment* const kApartmentEnvironment =
     ::testing::AddGlobalTestEnvironment(new ApartmentEnvironment);
 
 class XmlDocumentTest : public ::testing::Test {

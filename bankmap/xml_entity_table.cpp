@@ -121,7 +121,7 @@ class SubsetReader {
     at = close + 1;
     return true;
   }
-  char Peek() const { return at < text.size() ? text[at] : 0; }
+  char Peek() const { return at < text.size() ? text[at] : '\0'; }
 
  private:
   const std::string& text;
@@ -204,7 +204,7 @@ bool XmlEntityTable::ExpandInto(const std::string& raw, bool attributeValue, int
       if (!CharacterReference(body, out)) return false;
       // In an entity's text a character reference is replaced when the entity is declared, so
       // a '<' made that way counts as written in the attribute value.
-      if (attributeValue && depth > 0 && out.compare(before, std::string::npos, "<") == 0) return false;
+      if (attributeValue && depth > 0 && out.compare(before, out.size() - before, "<") == 0) return false;
       continue;
     }
     if (body.empty()) return false;

@@ -14,7 +14,7 @@ std::string Laughs(int levels) {
     std::string previous = "&" + std::string(1, static_cast<char>('a' + i - 1)) + ";";
     std::string value;
     for (int k = 0; k < 10; ++k) value += previous;
-    doctype += "<!ENTITY " + name + " \"" + value + "\">";
+    doctype.append("<!ENTITY ").append(name).append(" \"").append(value).append("\">");
   }
   return doctype + "]";
 }

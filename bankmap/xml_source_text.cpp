@@ -1,5 +1,6 @@
 #include "bankmap/xml_source_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -70,12 +71,11 @@ bool IsValidUtf8(const std::string& text) {
 
 // Single-byte text: every byte stands for one character; only the control characters are refused.
 bool IsValidSingleByte(const std::string& text, bool asciiOnly) {
-  for (char ch : text) {
+  return std::all_of(text.begin(), text.end(), [asciiOnly](char ch) {
     auto byte = static_cast<unsigned char>(ch);
     if (byte < 0x20 && !IsAllowedCharacter(byte)) return false;
-    if (asciiOnly && byte >= 0x80) return false;
-  }
-  return true;
+    return !asciiOnly || byte < 0x80;
+  });
 }
 
 bool Utf16ToUtf8(const unsigned char* data, std::size_t size, bool bigEndian, std::string& out) {
@@ -171,11 +171,8 @@ bool ReadDeclaration(const std::string& text, Declaration& declaration) {
   }
   // Version 1.x, given first.
   const std::string& v = declaration.version;
-  if (v.size() < 3 || v.compare(0, 2, "1.") != 0 ||
-      v.find_first_not_of("0123456789", 2) != std::string::npos) {
-    return false;
-  }
-  return true;
+  return v.size() >= 3 && v.compare(0, 2, "1.") == 0 &&
+         v.find_first_not_of("0123456789", 2) == std::string::npos;
 }
 
 }  // namespace

@@ -95,7 +95,7 @@ class PosixHeap {
 
 PosixHeap& TheProcessHeap() {
   // Never destroyed: static objects may free their blocks at exit in any order.
-  static PosixHeap* heap = new PosixHeap;
+  static auto* heap = new PosixHeap;
   return *heap;
 }
 

@@ -1,5 +1,6 @@
 #include "base/heap_string.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "base/multibyte.h"
@@ -96,6 +97,7 @@ HeapString& HeapString::Assign(const char* text) {
   }
   std::int32_t n = TextLength(text);
   Resize(n + 1);
+  assert(buffer != nullptr);  // a positive size always leaves a block
   length = n;
   std::memcpy(buffer, text, static_cast<std::size_t>(n) + 1);
   return *this;
@@ -104,10 +106,7 @@ HeapString& HeapString::Assign(const char* text) {
 HeapString& HeapString::Append(const HeapString& other) {
   if (other.usedSize == 0) return *this;
   // Appending a string to itself: its bytes must be read before the block may move.
-  if (&other == this) {
-    HeapString copy(other);
-    return Append(copy);
-  }
+  if (&other == this) return Append(HeapString(other));
   Resize(length + other.usedSize);
   std::memcpy(buffer + length, other.buffer, static_cast<std::size_t>(other.usedSize));
   length += other.length;
@@ -124,6 +123,7 @@ HeapString& HeapString::Append(const char* text) {
   std::int32_t n = TextLength(text);
   std::int32_t e = usedSize == length ? 1 : 0;
   Resize(usedSize + n + e);
+  assert(buffer != nullptr);  // a positive size always leaves a block
   std::memcpy(buffer + length, text, static_cast<std::size_t>(n));
   length += n;
   return *this;

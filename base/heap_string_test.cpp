@@ -134,7 +134,7 @@ TEST(HeapString, GetBufferAndReleaseBuffer) {
   char* buffer = s.GetBuffer(260);
   EXPECT_EQ(s.Capacity(), 261);
   for (int i = 0; i < 261; ++i) ASSERT_EQ(buffer[i], 0);
-  std::memcpy(buffer, "Vadro1.exe", 10);
+  std::memcpy(buffer, "Vadro1.exe", 11);
   s.ReleaseBuffer();
   EXPECT_EQ(s.Length(), 10);
   EXPECT_EQ(s.UsedSize(), 11);

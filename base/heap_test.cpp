@@ -10,7 +10,7 @@ namespace vadro {
 namespace {
 
 bool AllZero(const void* block, std::size_t from, std::size_t to) {
-  const unsigned char* bytes = static_cast<const unsigned char*>(block);
+  const auto* bytes = static_cast<const unsigned char*>(block);
   for (std::size_t i = from; i < to; ++i) {
     if (bytes[i] != 0) return false;
   }
@@ -26,7 +26,7 @@ TEST(Heap, BlocksStartZeroAndGrowthZeroesOnlyTheNewBytes) {
   std::memset(block, 0xAB, 64);
   block = HeapReAllocZeroed(heap, block, 8);
   block = HeapReAllocZeroed(heap, block, 4096);
-  const unsigned char* bytes = static_cast<const unsigned char*>(block);
+  const auto* bytes = static_cast<const unsigned char*>(block);
   EXPECT_EQ(bytes[0], 0xAB);
   EXPECT_EQ(bytes[7], 0xAB);
   // Bytes given up by the shrink come back as zero, as do the ones never used.

@@ -92,7 +92,8 @@ int WideToNarrowSize(const wchar_t* wide) {
   std::mbstate_t state{};
   const wchar_t* source = wide;
   std::size_t n = std::wcsrtombs(nullptr, &source, 0, &state);
-  if (n == static_cast<std::size_t>(-1) || n >= 0x7fffffff) return 0;
+  // Also refuses the (size_t)-1 of a text that does not convert.
+  if (n >= 0x7fffffff) return 0;
   return static_cast<int>(n + 1);
 }
 

@@ -39,6 +39,7 @@ TEST(PooledList, AllocatesOneBlockPerTenNodes) {
 TEST(PooledList, NodesOfABlockComeInAscendingAddressOrderAndLinkBothWays) {
   PooledList list;
   std::vector<PooledList::Node*> nodes;
+  nodes.reserve(10);
   for (int i = 0; i < 10; ++i) nodes.push_back(list.AddTail(i));
   for (int i = 1; i < 10; ++i) {
     EXPECT_EQ(nodes[i] - nodes[i - 1], 1) << "node " << i;

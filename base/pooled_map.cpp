@@ -33,8 +33,11 @@ std::int32_t& PooledMap::ValueFor(std::int32_t key) {
       if (a->key == key) return a->value;
     }
   }
-  if (buckets == nullptr && count == 0) {
-    buckets = static_cast<Association**>(HeapAllocZeroed(heap, sizeof(Association*) * bucketCount));
+  // The bucket array is null only while the map is empty (count 0): this is the first insertion.
+  if (buckets == nullptr) {
+    // `bucketCount` pointers: the pointer size is meant here, not the size of an Association.
+    buckets = static_cast<Association**>(
+        HeapAllocZeroed(heap, sizeof(Association*) * bucketCount));  // NOLINT(bugprone-sizeof-expression)
   }
   Association* association = NewAssociation();
   association->bucketIndex = bucket;

@@ -38,9 +38,19 @@ if [ ${#files[@]} -eq 0 ]; then
 fi
 
 # One clang-tidy per file, its output printed in one piece when it ends.
+# - NDEBUG is lifted so that the static analyzer takes the code's assertions as facts, as a Debug
+#   build would check them.
+# - The *_test.cpp files are checked without clang-analyzer-*: its path search through the
+#   GoogleTest macros took four fifths of the whole run (some 25 of 30 s a test file) and finds
+#   nothing there that the sanitizer builds running the same tests would not. The sources under
+#   test and the test helpers (fake clock, screen model, test support) are still analysed.
 run_one() {
-  local output status=0
-  output=$("$tidy" -p "$build" --quiet --warnings-as-errors='*' "$1" 2>&1) || status=$?
+  local output status=0 options=()
+  case "$1" in
+    *_test.cpp) options+=('--checks=-clang-analyzer-*') ;;
+  esac
+  output=$("$tidy" -p "$build" --quiet --warnings-as-errors='*' --extra-arg=-UNDEBUG "${options[@]}" "$1" 2>&1) ||
+    status=$?
   if [ $status -ne 0 ]; then
     printf '%s\n' "$output"
   fi

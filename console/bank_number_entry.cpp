@@ -58,7 +58,7 @@ std::int64_t CellIndex(CellPosition position, std::int32_t width) {
 //   row below (its pending line wrap) puts the cursor one cell further than `began` says.
 // Without the console's report `began` stands as it is.
 CellPosition EntryStart(CellPosition began, std::int32_t length) {
-  ScreenBufferInfo info;
+  ScreenBufferInfo info{};
   if (!consoleOut.ScreenInfo(info) || info.width <= 0) return began;
   std::int32_t width = info.width;
   std::int64_t expected = CellIndex(began, width) + length;
@@ -77,7 +77,7 @@ CellPosition EntryStart(CellPosition began, std::int32_t length) {
 // not kept) or 300 polls of 10 ms have passed, then blanks it and puts the cursor back on `start`.
 void ShowWarning(CellPosition start) {
   consoleOut.SetCursor(start);
-  ScreenBufferInfo info;
+  ScreenBufferInfo info{};
   std::uint16_t noted = consoleOut.ScreenInfo(info) ? info.attribute : 0;
   consoleOut.SetTextAttribute(kWarningAttribute);
   consoleOut.WriteAtCursor(kWarning, kWarningLength);

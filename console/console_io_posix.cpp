@@ -95,7 +95,7 @@ void OnStopSignal(int signalNumber) {
 }
 
 // Continued in the foreground (after a stop, whatever stopped it): the key mode again.
-void OnContinue(int) {
+void OnContinue(int /*signal*/) {
   int savedErrno = errno;
   if (settings.keyModeOn && InForeground()) tcsetattr(kStdInput, TCSANOW, &settings.keyMode);
   errno = savedErrno;
@@ -195,7 +195,7 @@ class PosixConsoleIo : public ConsoleIo {
   }
 
   // The descriptor belongs to the C library's stream, which closes it at exit.
-  void CloseHandle(ConsoleHandle) override {}
+  void CloseHandle(ConsoleHandle /*handle*/) override {}
 
   bool GetScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& info) override {
     std::lock_guard<std::mutex> lock(mutex);

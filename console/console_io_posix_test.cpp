@@ -30,7 +30,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void NoSleep(std::uint32_t) {}
+void NoSleep(std::uint32_t /*milliseconds*/) {}
 
 class TerminalSession {
  public:
@@ -63,6 +63,8 @@ class TerminalSession {
     if (master >= 0) close(master);
     if (terminal >= 0) close(terminal);
   }
+  TerminalSession(const TerminalSession&) = delete;
+  TerminalSession& operator=(const TerminalSession&) = delete;
 
   bool Started() const { return child > 0; }
 
@@ -94,7 +96,7 @@ class TerminalSession {
     return true;
   }
 
-  void Type(const std::string& bytes) {
+  void Type(const std::string& bytes) const {
     ssize_t n = write(master, bytes.data(), bytes.size());
     (void)n;
   }
@@ -122,7 +124,7 @@ class TerminalSession {
   }
 
   // True once the child has switched the terminal's line editing off.
-  bool WaitForKeyMode() {
+  bool WaitForKeyMode() const {
     Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
     while (Clock::now() < deadline) {
       if ((Settings().c_lflag & ICANON) == 0) return true;

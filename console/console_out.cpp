@@ -27,17 +27,17 @@ void ConsoleOut::Close() {
   handle = nullptr;
 }
 
-CellPosition ConsoleOut::CursorOrFallback() {
-  ScreenBufferInfo info;
+CellPosition ConsoleOut::CursorOrFallback() const {
+  ScreenBufferInfo info{};
   if (!ScreenInfo(info)) return kFallbackPosition;
   return info.cursor;
 }
 
-void ConsoleOut::WriteAt(const char* text, std::int32_t length, CellPosition position) {
+void ConsoleOut::WriteAt(const char* text, std::int32_t length, CellPosition position) const {
   ActiveConsoleIo().WriteOutputCharacters(handle, text, length, position);
 }
 
-void ConsoleOut::Countdown(std::int32_t seconds) {
+void ConsoleOut::Countdown(std::int32_t seconds) const {
   CellPosition at = CursorOrFallback();
   for (std::int32_t n = seconds; n >= 1; --n) {
     char number[16];
@@ -47,8 +47,8 @@ void ConsoleOut::Countdown(std::int32_t seconds) {
   }
 }
 
-bool ConsoleOut::EraseBack() {
-  ScreenBufferInfo info;
+bool ConsoleOut::EraseBack() const {
+  ScreenBufferInfo info{};
   if (!ScreenInfo(info)) return false;
   CellPosition target = info.cursor;
   if (target.column > 0) {
@@ -61,25 +61,27 @@ bool ConsoleOut::EraseBack() {
   return FillCharacter(0, 1, target);
 }
 
-void ConsoleOut::SetCursor(CellPosition position) { ActiveConsoleIo().SetCursorPosition(handle, position); }
+void ConsoleOut::SetCursor(CellPosition position) const {
+  ActiveConsoleIo().SetCursorPosition(handle, position);
+}
 
-bool ConsoleOut::ScreenInfo(ScreenBufferInfo& info) {
+bool ConsoleOut::ScreenInfo(ScreenBufferInfo& info) const {
   return ActiveConsoleIo().GetScreenBufferInfo(handle, info);
 }
 
-bool ConsoleOut::FillCharacter(char ch, std::int32_t count, CellPosition position) {
+bool ConsoleOut::FillCharacter(char ch, std::int32_t count, CellPosition position) const {
   return ActiveConsoleIo().FillOutputCharacter(handle, ch, count, position);
 }
 
-void ConsoleOut::FillAttribute(std::uint16_t attribute, std::int32_t count, CellPosition position) {
+void ConsoleOut::FillAttribute(std::uint16_t attribute, std::int32_t count, CellPosition position) const {
   ActiveConsoleIo().FillOutputAttribute(handle, attribute, count, position);
 }
 
-void ConsoleOut::SetTextAttribute(std::uint16_t attribute) {
+void ConsoleOut::SetTextAttribute(std::uint16_t attribute) const {
   ActiveConsoleIo().SetTextAttribute(handle, attribute);
 }
 
-void ConsoleOut::WriteAtCursor(const char* text, std::int32_t length) {
+void ConsoleOut::WriteAtCursor(const char* text, std::int32_t length) const {
   ActiveConsoleIo().WriteAtCursor(handle, text, length);
 }
 

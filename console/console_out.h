@@ -29,30 +29,30 @@ class ConsoleOut {
   void Close();
 
   // The console's cursor, or kFallbackPosition when the console cannot report it.
-  CellPosition CursorOrFallback();
+  CellPosition CursorOrFallback() const;
   // Writes `length` characters of `text` into the cells from `position` on, on into the next row
   // at the end of a row, moving neither the cursor nor any colour.
-  void WriteAt(const char* text, std::int32_t length, CellPosition position);
+  void WriteAt(const char* text, std::int32_t length, CellPosition position) const;
   // Counts `seconds` down in the cell under the cursor, one number a second (single digits only:
   // each number covers the previous one). The cursor stays; the last number ("1") stays visible.
-  void Countdown(std::int32_t seconds);
+  void Countdown(std::int32_t seconds) const;
   // Blanks the cell before the cursor (the last of the row above at column 0, the top-left cell
   // itself there) and moves the cursor onto it. False, changing nothing, when the console cannot
   // report its cursor.
-  bool EraseBack();
+  bool EraseBack() const;
 
   // The cursor moves to `position`.
-  void SetCursor(CellPosition position);
+  void SetCursor(CellPosition position) const;
   // The screen buffer's cursor, width and current attribute; false when the console cannot report.
-  bool ScreenInfo(ScreenBufferInfo& info);
+  bool ScreenInfo(ScreenBufferInfo& info) const;
   // `count` cells from `position` take the character `ch` (0 shows as a blank); false on failure.
-  bool FillCharacter(char ch, std::int32_t count, CellPosition position);
+  bool FillCharacter(char ch, std::int32_t count, CellPosition position) const;
   // `count` cells from `position` take `attribute`.
-  void FillAttribute(std::uint16_t attribute, std::int32_t count, CellPosition position);
+  void FillAttribute(std::uint16_t attribute, std::int32_t count, CellPosition position) const;
   // Text written from now on takes `attribute`.
-  void SetTextAttribute(std::uint16_t attribute);
+  void SetTextAttribute(std::uint16_t attribute) const;
   // Writes `length` characters at the cursor, which moves behind them.
-  void WriteAtCursor(const char* text, std::int32_t length);
+  void WriteAtCursor(const char* text, std::int32_t length) const;
 
   // Null until Open; every operation on a null handle fails quietly.
   ConsoleHandle handle = nullptr;

@@ -84,7 +84,7 @@ int ScreenModel::CloseCount() const {
   return closeCount;
 }
 
-bool ScreenModel::GetStdHandle(std::int32_t, ConsoleHandle& handle) {
+bool ScreenModel::GetStdHandle(std::int32_t /*stdHandleId*/, ConsoleHandle& handle) {
   std::lock_guard<std::mutex> lock(mutex);
   if (failStdHandle) return false;
   handle = this;
@@ -166,7 +166,7 @@ void ScreenModel::WriteAtCursor(ConsoleHandle handle, const char* text, std::int
 }
 
 int ScreenModel::GetKey() {
-  ScriptedKey key;
+  ScriptedKey key{};
   {
     std::lock_guard<std::mutex> lock(mutex);
     if (keys.empty()) return kNoMoreKeys;

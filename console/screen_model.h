@@ -31,8 +31,8 @@ class ScreenModel : public ConsoleIo {
   void DeferWrap(bool defer);
 
   // ---- The scripted keyboard (times on the FakeClock) ----
-  // Each byte of `keys` is one keystroke, available from `atMs` on.
-  void Type(const std::string& keys, std::uint64_t atMs = 0);
+  // Each byte of `typed` is one keystroke, available from `atMs` on.
+  void Type(const std::string& typed, std::uint64_t atMs = 0);
   void TypeCode(int code, std::uint64_t atMs = 0);
   // From `atMs` on input has ended: a key is "waiting" and reading it reports the end.
   void EndInput(std::uint64_t atMs);
@@ -97,6 +97,8 @@ class InstalledScreenModel : public ScreenModel {
  public:
   explicit InstalledScreenModel(std::int16_t width = 80, std::int16_t height = 25);
   ~InstalledScreenModel() override;
+  InstalledScreenModel(const InstalledScreenModel&) = delete;
+  InstalledScreenModel& operator=(const InstalledScreenModel&) = delete;
 
  private:
   ConsoleIo* previousIo;

@@ -14,6 +14,8 @@ class SpinnerThread : public WorkerThread {
   // `firstFrame` (0 to 3) is the frame at which every turn starts.
   explicit SpinnerThread(std::uint32_t firstFrame);
   ~SpinnerThread() override;
+  SpinnerThread(const SpinnerThread&) = delete;
+  SpinnerThread& operator=(const SpinnerThread&) = delete;
 
   // Shows one frame every 140 ms in the cell where the cursor was when the thread started, until a
   // stop is requested (noticed within 10 ms). The last frame stays on the screen. Returns 0.

@@ -21,6 +21,8 @@ class DeviceLibraryRef : public PooledMap {
  public:
   DeviceLibraryRef();
   ~DeviceLibraryRef();
+  DeviceLibraryRef(const DeviceLibraryRef&) = delete;
+  DeviceLibraryRef& operator=(const DeviceLibraryRef&) = delete;
 
   // Empties the device list and fills it with EnumDevice(0 .. count-1); none for count <= 0.
   static void RebuildDeviceList(std::int32_t count);

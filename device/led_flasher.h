@@ -11,6 +11,8 @@ class LedFlasher : public WorkerThread {
  public:
   explicit LedFlasher(std::int32_t deviceNumber) : deviceNumber(deviceNumber) {}
   ~LedFlasher() override;
+  LedFlasher(const LedFlasher&) = delete;
+  LedFlasher& operator=(const LedFlasher&) = delete;
 
   std::int32_t Run() override;
 

@@ -16,7 +16,7 @@ class LockObject {
 
  private:
   // Room for the system's lock object, whichever the platform.
-  alignas(8) unsigned char storage[64];
+  alignas(8) unsigned char storage[64]{};
 };
 
 // Holds a LockObject for one scope.

@@ -73,7 +73,7 @@ bool DateValue::ToFields(double value, Fields* fields) {
   double r = value > 0 ? value + halfSecond : value - halfSecond;
   std::int32_t absoluteDay = static_cast<std::int32_t>(r) + kDayOfEpoch;
   double magnitude = std::fabs(r);
-  std::int32_t secondsOfDay = static_cast<std::int32_t>((magnitude - std::floor(magnitude)) * 86400.0);
+  auto secondsOfDay = static_cast<std::int32_t>((magnitude - std::floor(magnitude)) * 86400.0);
 
   fields->weekday = static_cast<std::uint16_t>((absoluteDay - 1) % 7 + 1);
 

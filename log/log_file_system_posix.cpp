@@ -15,7 +15,7 @@ bool CloseLogFile(FileHandle handle) {
 
 bool MoveLogFile(const char* from, const char* to) {
   // A move never replaces a file that is already there; rename alone would.
-  struct stat existing;
+  struct stat existing = {};
   if (lstat(to, &existing) == 0) return false;
   return std::rename(from, to) == 0;
 }

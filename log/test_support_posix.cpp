@@ -15,7 +15,7 @@ namespace test_support {
 std::string MakeScratchFolder() {
   const char* tmp = std::getenv("TMPDIR");
   std::string pattern = std::string(tmp != nullptr && tmp[0] != 0 ? tmp : "/tmp") + "/log_test_XXXXXX";
-  if (mkdtemp(&pattern[0]) == nullptr) return std::string();
+  if (mkdtemp(pattern.data()) == nullptr) return std::string();
   return pattern + "/";
 }
 
@@ -33,7 +33,7 @@ FileHandle OpenFileForWriting(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  struct stat info;
+  struct stat info = {};
   return stat(path.c_str(), &info) == 0;
 }
 

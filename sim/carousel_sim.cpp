@@ -131,21 +131,21 @@ std::int32_t CarouselSim::Status(std::int32_t device) {
   return Traced("USBCDGetStatus", {device}, result);
 }
 
+std::int32_t CarouselSim::MoveResult(std::int32_t device, std::int32_t slot, Clock::time_point now) {
+  if (!open) return kInvalid;
+  // The refusals of USBCD_SIM_REFUSE_MOVES come before any check of the arguments.
+  if (++moveCalls <= config.refuseMoves) return kRefused;
+  if (!IsAttached(device) || slot < kFirstSlot || slot > kLastSlot) return kInvalid;
+  if (config.hang == HangMode::kMove) return kRefused;
+  if (now < devices[device].moveEnd) return kBusy;
+  return 0;
+}
+
 std::int32_t CarouselSim::Moveto(std::int32_t device, std::int32_t slot) {
   std::lock_guard<std::mutex> guard(lock);
-  std::int32_t result = 0;
   Clock::time_point now = Clock::now();
-  if (!open) {
-    result = kInvalid;
-  } else if (++moveCalls <= config.refuseMoves) {
-    result = kRefused;
-  } else if (!IsAttached(device) || slot < kFirstSlot || slot > kLastSlot) {
-    result = kInvalid;
-  } else if (config.hang == HangMode::kMove) {
-    result = kRefused;
-  } else if (now < devices[device].moveEnd) {
-    result = kBusy;
-  } else {
+  std::int32_t result = MoveResult(device, slot, now);
+  if (result == 0) {
     Device& moved = devices[device];
     moved.moveEnd = now + std::chrono::milliseconds(config.moveMs);
     moved.downAt = moved.moveEnd + std::chrono::milliseconds(config.cdDownMs);
@@ -164,7 +164,7 @@ std::int32_t CarouselSim::CDDown(std::int32_t device) {
   return Traced("USBCDGetCDDown", {device}, result);
 }
 
-void CarouselSim::RunPlugSchedule(std::uint64_t myGeneration, std::vector<PlugEvent> schedule) {
+void CarouselSim::RunPlugSchedule(std::uint64_t myGeneration, const std::vector<PlugEvent>& schedule) {
   std::unique_lock<std::mutex> guard(lock);
   for (const PlugEvent& event : schedule) {
     Clock::time_point due = initTime + std::chrono::milliseconds(event.atMs);
@@ -172,7 +172,7 @@ void CarouselSim::RunPlugSchedule(std::uint64_t myGeneration, std::vector<PlugEv
     attached = event.devices;
     USBCDCallback notify = callback;
     if (notify == nullptr) continue;
-    std::int32_t count = static_cast<std::int32_t>(attached.size());
+    auto count = static_cast<std::int32_t>(attached.size());
     trace.Callback(ElapsedMs(Clock::now()), count);
     // The callback calls back into the library (EnumDevice), so the lock is let go meanwhile.
     guard.unlock();
@@ -183,7 +183,7 @@ void CarouselSim::RunPlugSchedule(std::uint64_t myGeneration, std::vector<PlugEv
 }
 
 CarouselSim& TheCarouselSim() {
-  static CarouselSim* simulator = new CarouselSim;
+  static auto* simulator = new CarouselSim;
   return *simulator;
 }
 

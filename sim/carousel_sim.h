@@ -61,7 +61,9 @@ class CarouselSim {
   // Writes the trace line of a call made now and returns its result.
   std::int32_t Traced(const char* name, std::initializer_list<std::int32_t> args, std::int32_t result);
   std::int32_t SetLed(const char* name, std::int32_t device, bool on);
-  void RunPlugSchedule(std::uint64_t myGeneration, std::vector<PlugEvent> schedule);
+  // What a move order made at `now` returns (0 when it starts the move); counts the order.
+  std::int32_t MoveResult(std::int32_t device, std::int32_t slot, Clock::time_point now);
+  void RunPlugSchedule(std::uint64_t myGeneration, const std::vector<PlugEvent>& schedule);
 
   std::mutex lock;
   std::condition_variable wake;

@@ -89,7 +89,8 @@ TEST_F(CarouselSimTest, TraceTimesCountFromInit) {
   sim.DeviceCount();
   sim.Close();
   std::ifstream in(tracePath, std::ios::binary);
-  long long initMs = -1, laterMs = -1;
+  std::int64_t initMs = -1;
+  std::int64_t laterMs = -1;
   std::string rest;
   in >> initMs;
   std::getline(in, rest);
@@ -237,6 +238,7 @@ bool closeFromCallback = false;
 
 void VADRO_VENDOR_CALL RecordChange(std::int32_t count) {
   std::vector<std::int32_t> ids;
+  ids.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
   for (std::int32_t i = 0; i < count; ++i) ids.push_back(callbackSim->Enum(i));
   if (closeFromCallback) callbackSim->Close();
   std::lock_guard<std::mutex> guard(seenLock);
@@ -257,7 +259,7 @@ class CarouselSimPlugTest : public CarouselSimTest {
     std::lock_guard<std::mutex> guard(seenLock);
     seen.clear();
   }
-  bool WaitForChanges(std::size_t count) {
+  static bool WaitForChanges(std::size_t count) {
     Clock::time_point start = Clock::now();
     while (SeenCount() < count) {
       if (MsSince(start) > 10000) return false;
@@ -332,6 +334,7 @@ TEST_F(CarouselSimTest, CallsFromManyThreadsKeepTraceLinesWhole) {
   SetTestEnv("USBCD_SIM_CDDOWN_MS", "0");
   ASSERT_EQ(sim.Init(), 0);
   std::vector<std::thread> threads;
+  threads.reserve(4);
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([this, t] {
       for (int i = 0; i < 200; ++i) {

@@ -56,7 +56,7 @@ bool ParseInteger(const std::string& text, std::int64_t low, std::int64_t high, 
 // Each malformed variable is named once per process, however often the library is initialised.
 void ReportMalformed(const char* name, const char* value) {
   static std::mutex lock;
-  static std::set<std::string>* reported = new std::set<std::string>;
+  static auto* reported = new std::set<std::string>;
   std::lock_guard<std::mutex> guard(lock);
   if (!reported->insert(name).second) return;
   std::fprintf(stderr, "usbcd_sim: %s=\"%s\" is malformed and ignored\n", name, value);

@@ -12,7 +12,7 @@ enum class HangMode { kNone, kStatus, kMove, kCDDown };
 
 // One device change of USBCD_SIM_PLUG: `atMs` after InitUSBCDLibrary the attached set becomes `devices`.
 struct PlugEvent {
-  std::int64_t atMs;
+  std::int64_t atMs = 0;
   std::vector<std::int32_t> devices;
 };
 

@@ -11,7 +11,7 @@
 extern "C" {
 
 // Called by the library with the new number of attached devices.
-typedef void(VADRO_VENDOR_CALL* USBCDCallback)(std::int32_t count);
+using USBCDCallback = void(VADRO_VENDOR_CALL*)(std::int32_t count);
 
 std::int32_t VADRO_VENDOR_CALL InitUSBCDLibrary();
 std::int32_t VADRO_VENDOR_CALL GetDeviceNumber();

@@ -8,8 +8,6 @@
 
 #include "tests/crash/child_process.h"
 
-extern char** environ;
-
 namespace vadro {
 namespace crash_test {
 namespace {
@@ -38,7 +36,7 @@ bool ChildProcess::Start(const std::string& executable, const std::string& first
   std::string program = executable;
   std::string one = first;
   std::string two = second;
-  char* argv[] = {&program[0], &one[0], &two[0], nullptr};
+  char* argv[] = {program.data(), one.data(), two.data(), nullptr};
   pid_t pid = -1;
   if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
   id = pid;
@@ -46,7 +44,7 @@ bool ChildProcess::Start(const std::string& executable, const std::string& first
 }
 
 bool ChildProcess::Kill() {
-  pid_t pid = static_cast<pid_t>(id);
+  auto pid = static_cast<pid_t>(id);
   id = -1;
   kill(pid, SIGKILL);
   int status = WaitFor(pid);
@@ -54,7 +52,7 @@ bool ChildProcess::Kill() {
 }
 
 int ChildProcess::Wait() {
-  pid_t pid = static_cast<pid_t>(id);
+  auto pid = static_cast<pid_t>(id);
   id = -1;
   int status = WaitFor(pid);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

@@ -188,7 +188,7 @@ int RunTest(const fs::path& folder, int kills) {
   // Kill within the first few saves after the writer is under way, anywhere in them.
   auto window = std::chrono::duration_cast<std::chrono::microseconds>(oneSave * 4);
   std::mt19937 random(std::random_device{}());
-  std::uniform_int_distribution<long long> delay(0, window.count());
+  std::uniform_int_distribution<std::int64_t> delay(0, window.count());
   std::printf("one save of %d entries: %lld us; killing within %lld us of the writer's start\n",
               kFirstVersion,
               static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(oneSave).count()),
@@ -245,10 +245,11 @@ int RunTest(const fs::path& folder, int kills) {
 }  // namespace vadro
 
 int main(int argc, char** argv) {
-  using namespace vadro::crash_test;
+  using vadro::crash_test::RunTest;
+  using vadro::crash_test::RunWriter;
   vadro::InitTextOutput();
   if (argc == 3 && std::string(argv[1]) == "--writer") return RunWriter(argv[2]);
-  if (argc == 3) return RunTest(argv[1], std::atoi(argv[2]));
+  if (argc == 3) return RunTest(argv[1], static_cast<int>(std::strtol(argv[2], nullptr, 10)));
   std::fprintf(stderr, "usage: %s FOLDER KILLS | %s --writer FOLDER\n", argv[0], argv[0]);
   return 2;
 }
