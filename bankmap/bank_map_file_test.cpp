@@ -211,28 +211,6 @@ TEST_F(SaveTest, AppendedItemsComeBackInOrderAfterSaveAndLoad) {
   EXPECT_LT(second.find("ID=\"7\""), second.find("ID=\"-12\"")) << second;
 }
 
-// A file that declares an encoding of its own (here UTF-16, with its byte order mark) is extended
-// and saved; the saved file must still read, with the old and the new entry.
-TEST_F(SaveTest, AFileInAnotherEncodingStaysReadableAfterASave) {
-  const std::string text =
-      "<?xml version=\"1.0\" encoding=\"UTF-16\"?><CDLibraryList><Item ID=\"3\" Bank=\"1\"/>"
-      "</CDLibraryList>";
-  std::string utf16 = "\xff\xfe";
-  for (char ch : text) utf16 += std::string(1, ch) + '\0';
-  folder.Write("Vadro.xml", utf16);
-  {
-    LoadPass pass;
-    ASSERT_TRUE(pass.Run(folder.Directory(), bankMap));
-    AppendItem(pass.Document(), pass.Root(), 7, 2);
-    ASSERT_TRUE(SaveBankMap(pass.Document(), folder.Directory()));
-  }
-  bankMap.RemoveAll();
-  LoadPass pass;
-  ASSERT_TRUE(pass.Run(folder.Directory(), bankMap)) << Saved();
-  EXPECT_EQ(3, ValueOf(bankMap, 1));
-  EXPECT_EQ(7, ValueOf(bankMap, 2));
-}
-
 TEST_F(SaveTest, AnEmptyRootIsSavedAndLoadsEmpty) {
   BankMapDocument created;
   ASSERT_TRUE(created.Create());

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "bankmap/xml_source_text.h"
+
 namespace vadro {
 namespace {
 
@@ -15,30 +17,6 @@ bool IsNameCharacter(char ch) {
   auto byte = static_cast<unsigned char>(ch);
   return byte >= 0x80 || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
          ch == '_' || ch == ':' || ch == '-' || ch == '.';
-}
-
-bool IsAllowedCharacter(std::uint32_t code) {
-  if (code < 0x20) return code == 0x09 || code == 0x0A || code == 0x0D;
-  if (code >= 0xD800 && code <= 0xDFFF) return false;
-  return code != 0xFFFE && code != 0xFFFF && code <= 0x10FFFF;
-}
-
-void AppendUtf8(std::uint32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 // "&#...;" at `body` (the text between '&' and ';'); false when it is no valid character.
@@ -61,7 +39,7 @@ bool CharacterReference(const std::string& body, std::string& out) {
     }
     code = code * (hex ? 16 : 10) + digit;
   }
-  if (!IsAllowedCharacter(code)) return false;
+  if (!IsXmlCharacter(code)) return false;
   AppendUtf8(code, out);
   return true;
 }

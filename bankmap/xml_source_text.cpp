@@ -11,30 +11,6 @@ enum class Encoding { Utf8, Utf16, SingleByte, Ascii, Unknown };
 
 bool IsXmlSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; }
 
-bool IsAllowedCharacter(std::uint32_t code) {
-  if (code < 0x20) return code == 0x09 || code == 0x0A || code == 0x0D;
-  if (code >= 0xD800 && code <= 0xDFFF) return false;
-  return code != 0xFFFE && code != 0xFFFF && code <= 0x10FFFF;
-}
-
-void AppendUtf8(std::uint32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, only XML characters.
 bool IsValidUtf8(const std::string& text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -64,7 +40,7 @@ bool IsValidUtf8(const std::string& text) {
       code = (code << 6) | (*p & 0x3F);
     }
     static const std::uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-    if (code < kLeast[more] || !IsAllowedCharacter(code)) return false;
+    if (code < kLeast[more] || !IsXmlCharacter(code)) return false;
   }
   return true;
 }
@@ -73,7 +49,7 @@ bool IsValidUtf8(const std::string& text) {
 bool IsValidSingleByte(const std::string& text, bool asciiOnly) {
   return std::all_of(text.begin(), text.end(), [asciiOnly](char ch) {
     auto byte = static_cast<unsigned char>(ch);
-    if (byte < 0x20 && !IsAllowedCharacter(byte)) return false;
+    if (byte < 0x20 && !IsXmlCharacter(byte)) return false;
     return !asciiOnly || byte < 0x80;
   });
 }
@@ -93,7 +69,7 @@ bool Utf16ToUtf8(const unsigned char* data, std::size_t size, bool bigEndian, st
     } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
       return false;
     }
-    if (!IsAllowedCharacter(code)) return false;
+    if (!IsXmlCharacter(code)) return false;
     AppendUtf8(code, out);
   }
   return true;
@@ -229,6 +205,30 @@ bool ToXmlUtf8(const char* data, std::size_t size, std::string& utf8) {
       return IsValidSingleByte(utf8, false);
     default:
       return false;
+  }
+}
+
+bool IsXmlCharacter(std::uint32_t code) {
+  if (code < 0x20) return code == 0x09 || code == 0x0A || code == 0x0D;
+  if (code >= 0xD800 && code <= 0xDFFF) return false;
+  return code != 0xFFFE && code != 0xFFFF && code <= 0x10FFFF;
+}
+
+void AppendUtf8(std::uint32_t code, std::string& out) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
   }
 }
 

@@ -4,6 +4,7 @@
 // whatever values it happens to hold.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace vadro {
@@ -18,5 +19,11 @@ namespace vadro {
 // - an XML declaration after white space, without a version 1.x, or naming an encoding that
 //   the Windows object does not read or that does not fit the bytes.
 bool ToXmlUtf8(const char* data, std::size_t size, std::string& utf8);
+
+// True for a character that an XML document may hold.
+bool IsXmlCharacter(std::uint32_t code);
+
+// Appends the character `code` to `out` in UTF-8.
+void AppendUtf8(std::uint32_t code, std::string& out);
 
 }  // namespace vadro
