@@ -13,6 +13,7 @@
 #include "base/sleep.h"
 #include "base/thread_platform.h"
 #include "base/worker_thread.h"
+#include "base/worker_thread_fixture.h"
 
 namespace vadro {
 namespace {
@@ -47,24 +48,7 @@ class HeapLoad {
   std::vector<std::thread> threads;
 };
 
-class WorkerThreadStressTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    closedBefore = thread_platform::closedHandleCount.load();
-    terminatedBefore = thread_platform::terminatedThreadCount.load();
-    previousSleep = SetSleepFunction([](std::uint32_t) { SystemSleep(0); });
-  }
-  void TearDown() override { SetSleepFunction(previousSleep); }
-
-  std::uint32_t Closed() const { return thread_platform::closedHandleCount.load() - closedBefore; }
-  std::uint32_t Terminated() const {
-    return thread_platform::terminatedThreadCount.load() - terminatedBefore;
-  }
-
-  std::uint32_t closedBefore = 0;
-  std::uint32_t terminatedBefore = 0;
-  SleepFunction previousSleep = nullptr;
-};
+using WorkerThreadStressTest = WorkerThreadFixture;
 
 // Works on the process heap between polls of its stop flag, as a busy worker would.
 class BusyWorker : public WorkerThread {

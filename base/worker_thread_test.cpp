@@ -6,34 +6,12 @@
 
 #include "base/sleep.h"
 #include "base/thread_platform.h"
+#include "base/worker_thread_fixture.h"
 
 namespace vadro {
 namespace {
 
-// Counts of handles closed and threads terminated since the fixture started.
-class WorkerThreadTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    closedBefore = thread_platform::closedHandleCount.load();
-    terminatedBefore = thread_platform::terminatedThreadCount.load();
-    // Workers poll with SleepMs; a fake clock keeps the tests from waiting for real.
-    previousSleep = SetSleepFunction([](std::uint32_t) { SystemSleep(0); });
-  }
-  void TearDown() override { SetSleepFunction(previousSleep); }
-
-  std::uint32_t Closed() const { return thread_platform::closedHandleCount.load() - closedBefore; }
-  std::uint32_t Terminated() const {
-    return thread_platform::terminatedThreadCount.load() - terminatedBefore;
-  }
-
-  static void WaitUntil(const std::atomic<bool>& flag) {
-    while (!flag.load()) SystemSleep(1);
-  }
-
-  std::uint32_t closedBefore = 0;
-  std::uint32_t terminatedBefore = 0;
-  SleepFunction previousSleep = nullptr;
-};
+using WorkerThreadTest = WorkerThreadFixture;
 
 // Returns `result` at once.
 class QuickWorker : public WorkerThread {

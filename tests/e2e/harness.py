@@ -150,6 +150,15 @@ class E2ETest(unittest.TestCase):
         self.ws = Workspace()
         self.addCleanup(self.ws.cleanup)
 
+    def wait_trace(self, call, timeout=60):
+        """Waits until the simulator's trace holds `call`, such as "USBCDLEDON 9 = 0"."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if any(c == call for _, c in self.ws.trace_lines()):
+                return
+            time.sleep(0.05)
+        self.fail("no %r in the trace" % call)
+
     def terminal(self, args, devices="3,7", **sim):
         term = Terminal(self.ws, args, devices, **sim)
         self.addCleanup(term.close)

@@ -114,14 +114,6 @@ class DeviceFaultTest(E2ETest):
 
 
 class PluggedDuringDialogueTest(E2ETest):
-    def wait_trace(self, call, timeout=60):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if any(c == call for _, c in self.ws.trace_lines()):
-                return
-            time.sleep(0.05)
-        self.fail("no %r in the trace" % call)
-
     def test_device_plugged_in_during_the_dialogue_is_asked_for_in_the_next_pass(self):
         self.ws.write_xml([(3, 1)])
         # Device 9 is new; device 12 arrives while the prompt for 9 is on the screen.

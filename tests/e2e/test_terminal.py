@@ -22,13 +22,6 @@ class TerminalTest(E2ETest):
         term.keys("Enter")
         term.wait_text(texts.assigned(device, number))
 
-    def wait_trace(self, call, timeout=30):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if any(c == call for _, c in self.ws.trace_lines()):
-                return
-            time.sleep(0.05)
-        self.fail("no %r in the trace" % call)
 
     def test_first_use_then_selection_across_two_banks(self):
         term = self.terminal(["25", "186"])
