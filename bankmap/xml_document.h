@@ -31,37 +31,61 @@ constexpr std::int32_t kXmlBadName = static_cast<std::int32_t>(0x80070057U);
 class XmlElement;
 class XmlNodeList;
 
+// What every holder shares: the handle of the one object it owns, handed on by a move. `Derived`
+// supplies Reset, which releases the object.
+template <typename Derived>
+class XmlHolder {
+ public:
+  XmlHolder(const XmlHolder&) = delete;
+  XmlHolder& operator=(const XmlHolder&) = delete;
+
+  bool IsEmpty() const { return handle == nullptr; }
+
+ protected:
+  XmlHolder() = default;
+  explicit XmlHolder(void* handle) : handle(handle) {}
+  XmlHolder(XmlHolder&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
+  XmlHolder& operator=(XmlHolder&& other) noexcept {
+    if (this != &other) {
+      static_cast<Derived*>(this)->Reset();
+      handle = other.handle;
+      other.handle = nullptr;
+    }
+    return *this;
+  }
+  ~XmlHolder() = default;
+
+  void* handle = nullptr;
+};
+
 // One node of a document, of any kind.
-class XmlNode {
+class XmlNode : public XmlHolder<XmlNode> {
  public:
   XmlNode() = default;
-  XmlNode(XmlNode&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
-  XmlNode& operator=(XmlNode&& other) noexcept;
+  XmlNode(XmlNode&&) noexcept = default;
+  XmlNode& operator=(XmlNode&&) noexcept = default;
   ~XmlNode() { Reset(); }
   XmlNode(const XmlNode&) = delete;
   XmlNode& operator=(const XmlNode&) = delete;
 
-  bool IsEmpty() const { return handle == nullptr; }
   void Reset() noexcept;
   // The element view of the node; empty when the node is not an element.
   XmlElement AsElement() const;
 
  private:
   friend class XmlNodeList;
-  void* handle = nullptr;
 };
 
 // An element: the root of a document or one of its entries.
-class XmlElement {
+class XmlElement : public XmlHolder<XmlElement> {
  public:
   XmlElement() = default;
-  XmlElement(XmlElement&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
-  XmlElement& operator=(XmlElement&& other) noexcept;
+  XmlElement(XmlElement&&) noexcept = default;
+  XmlElement& operator=(XmlElement&&) noexcept = default;
   ~XmlElement() { Reset(); }
   XmlElement(const XmlElement&) = delete;
   XmlElement& operator=(const XmlElement&) = delete;
 
-  bool IsEmpty() const { return handle == nullptr; }
   // An element that was created but never put into the tree disappears with its last holder.
   void Reset() noexcept;
 
@@ -78,42 +102,38 @@ class XmlElement {
  private:
   friend class XmlNode;
   friend class XmlDocument;
-  explicit XmlElement(void* handle) : handle(handle) {}
-  void* handle = nullptr;
+  explicit XmlElement(void* handle) : XmlHolder(handle) {}
 };
 
 // The child nodes of an element, handed out one at a time.
-class XmlNodeList {
+class XmlNodeList : public XmlHolder<XmlNodeList> {
  public:
   XmlNodeList() = default;
-  XmlNodeList(XmlNodeList&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
-  XmlNodeList& operator=(XmlNodeList&& other) noexcept;
+  XmlNodeList(XmlNodeList&&) noexcept = default;
+  XmlNodeList& operator=(XmlNodeList&&) noexcept = default;
   ~XmlNodeList() { Reset(); }
   XmlNodeList(const XmlNodeList&) = delete;
   XmlNodeList& operator=(const XmlNodeList&) = delete;
 
-  bool IsEmpty() const { return handle == nullptr; }
   void Reset() noexcept;
   // The next node into `node` (reset first); false at the end of the list.
   bool NextNode(XmlNode& node);
 
  private:
   friend class XmlElement;
-  explicit XmlNodeList(void* handle) : handle(handle) {}
-  void* handle = nullptr;
+  explicit XmlNodeList(void* handle) : XmlHolder(handle) {}
 };
 
 // One XML document. Whitespace-only text between elements never becomes a node.
-class XmlDocument {
+class XmlDocument : public XmlHolder<XmlDocument> {
  public:
   XmlDocument() = default;
-  XmlDocument(XmlDocument&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
-  XmlDocument& operator=(XmlDocument&& other) noexcept;
+  XmlDocument(XmlDocument&&) noexcept = default;
+  XmlDocument& operator=(XmlDocument&&) noexcept = default;
   ~XmlDocument() { Reset(); }
   XmlDocument(const XmlDocument&) = delete;
   XmlDocument& operator=(const XmlDocument&) = delete;
 
-  bool IsEmpty() const { return handle == nullptr; }
   void Reset() noexcept;
 
   // Empties the holder and makes a new, empty document; false when none can be made.
@@ -131,45 +151,6 @@ class XmlDocument {
   XmlElement CreateElement(const char* name);
   // `child` becomes the document's last child (its root, for the first element).
   void AppendChild(const XmlElement& child);
-
- private:
-  void* handle = nullptr;
 };
-
-inline XmlNode& XmlNode::operator=(XmlNode&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    handle = other.handle;
-    other.handle = nullptr;
-  }
-  return *this;
-}
-
-inline XmlElement& XmlElement::operator=(XmlElement&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    handle = other.handle;
-    other.handle = nullptr;
-  }
-  return *this;
-}
-
-inline XmlNodeList& XmlNodeList::operator=(XmlNodeList&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    handle = other.handle;
-    other.handle = nullptr;
-  }
-  return *this;
-}
-
-inline XmlDocument& XmlDocument::operator=(XmlDocument&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    handle = other.handle;
-    other.handle = nullptr;
-  }
-  return *this;
-}
 
 }  // namespace vadro
