@@ -3,12 +3,15 @@
 #   ./setup.sh run [DISCS...]   build the Linux version and select discs (default: 25 186-189 3)
 #   ./setup.sh test             build both versions and run every test, then the unit tests under
 #                               the sanitizers and a short run of each fuzz target
+#                               The Windows tests run on the 32-bit build under wine where this
+#                               machine runs 32-bit programs, otherwise (or with
+#                               VADRO_WINDOWS_TESTS=64) on the 64-bit test build under wine64.
 #   ./setup.sh fuzz [SECONDS]   run each fuzz target for longer (default 600 s)
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake ninja-build g++ libgtest-dev libpugixml-dev tmux python3 g++-mingw-w64-i686 wine wine32:i386
-          clang-format clang-tidy clang libclang-rt-14-dev time)
+packages=(cmake ninja-build g++ libgtest-dev libpugixml-dev tmux python3 g++-mingw-w64-i686-posix
+          g++-mingw-w64-x86-64-posix wine wine64 clang-format clang-tidy clang libclang-rt-14-dev time)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -23,11 +26,64 @@ install_missing() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
   fi
-  as_root apt-get update -q
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+  if ! as_root apt-get update -q ||
+     ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"; then
+    echo "setup.sh: could not install what is missing: ${missing[*]}" >&2
+    exit 1
+  fi
+}
+
+# Whether this machine's kernel starts 32-bit x86 programs: runs a 93-byte static 32-bit ELF
+# program that only exits with status 0 (one program header, then mov eax,1; xor ebx,ebx;
+# int 0x80). VADRO_32BIT_PROBE names another program to run in its place, for trying the answer
+# "no" on a machine that does run them.
+runs_32bit_programs() {
+  local probe=${VADRO_32BIT_PROBE:-}
+  if [ -z "$probe" ]; then
+    probe=build/probe-32bit
+    mkdir -p build
+    printf '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08\x34\0\0\0'\
+'\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08'\
+'\x5d\0\0\0\x5d\0\0\0\x05\0\0\0\0\x10\0\0\xb8\x01\0\0\0\x31\xdb\xcd\x80' > "$probe"
+    chmod +x "$probe"
+  fi
+  "$probe" > /dev/null 2>&1
+}
+
+# Which Windows build the tests run on: windows_tests (32 or 64) and, for the log, why.
+choose_windows_tests() {
+  case "${VADRO_WINDOWS_TESTS:-}" in
+    64)
+      windows_tests=64
+      windows_tests_line="32-bit Windows tests not run: VADRO_WINDOWS_TESTS=64 asks for the 64-bit build; the Windows tests ran on the 64-bit build under wine64"
+      ;;
+    "")
+      if runs_32bit_programs; then
+        windows_tests=32
+        windows_tests_line="The Windows tests ran on the 32-bit build under wine"
+      else
+        windows_tests=64
+        windows_tests_line="32-bit Windows tests not run: this machine runs no 32-bit programs; the Windows tests ran on the 64-bit build under wine64"
+      fi
+      ;;
+    *)
+      echo "setup.sh: VADRO_WINDOWS_TESTS must be 64 or unset, not \"$VADRO_WINDOWS_TESTS\"" >&2
+      exit 2
+      ;;
+  esac
+  if [ "$windows_tests" = 32 ]; then packages+=(wine32:i386); fi
+}
+
+# The Wine loader the 64-bit tests need, once the packages are in.
+require_wine64() {
+  if ! command -v wine64 > /dev/null 2>&1 && [ ! -x /usr/lib/wine/wine64 ]; then
+    echo "setup.sh: this machine runs no 32-bit programs and the 64-bit Wine loader (Debian package" \
+         "wine64) is missing, so no Windows code can be tested here" >&2
+    exit 1
+  fi
 }
 
 build() {
@@ -40,21 +96,35 @@ case "$command" in
   run)
     shift
     install_missing
-    build native
+    # Only the program: the tests are built by the test command.
+    cmake --preset native > /dev/null
+    cmake --build --preset native --target Vadro
     if [ $# -eq 0 ]; then set -- 25 186-189 3; fi
     exec build/native/Vadro "$@"
     ;;
   test)
+    choose_windows_tests
     install_missing
+    # The 32-bit product and its package are built on every machine, and so is the 64-bit test
+    # build, whichever of the two the Windows tests run on.
     build native
     build windows
+    cmake --build --preset windows --target package demo_package
+    build windows64
     ctest --preset native
-    ctest --preset windows
+    echo "$windows_tests_line."
+    if [ "$windows_tests" = 32 ]; then
+      ctest --preset windows
+    else
+      require_wine64
+      ctest --preset windows64
+    fi
     # The unit tests under AddressSanitizer and ThreadSanitizer, then a short run of each fuzz target.
     for preset in asan tsan fuzz; do
       build $preset
       ctest --preset $preset
     done
+    echo "$windows_tests_line."
     ;;
   fuzz)
     # A longer fuzz run: SECONDS per target (default 600), two targets at a time.

@@ -69,7 +69,7 @@ UINT ThreadCodePage() { return CP_THREAD_ACP; }
 UINT LocaleCodePage() {
   char text[7] = {};
   if (GetLocaleInfoA(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, text, 7) > 0) {
-    UINT codePage = static_cast<UINT>(std::atoi(text));
+    UINT codePage = static_cast<UINT>(std::strtoul(text, nullptr, 10));
     if (codePage != 0) return codePage;
   }
   return GetACP();
@@ -132,7 +132,7 @@ class PathVariant {
     return wide;
   }
 
-  VARIANT value;
+  VARIANT value{};
 };
 
 // A VARIANT prepared with VariantInit and cleared when it goes out of scope.
@@ -147,7 +147,7 @@ class ClearedVariant {
   const VARIANT& Value() const { return value; }
 
  private:
-  VARIANT value;
+  VARIANT value{};
 };
 
 void RequireHandle(void* handle) {

@@ -6,7 +6,8 @@
 # usage text.
 #
 #   bench/run.sh [N...]            default N: 1 3 10; builds in build/native and build/windows
-#   VADRO_BENCH_NATIVE=DIR VADRO_BENCH_WINDOWS=DIR bench/run.sh   other build folders
+#   VADRO_BENCH_NATIVE=DIR VADRO_BENCH_WINDOWS=DIR bench/run.sh   other build folders, such as
+#                                  build/windows64 where the machine runs no 32-bit programs
 # A build that is missing is skipped. Needs /usr/bin/time (Debian package "time").
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,7 +41,7 @@ prepare() {  # flavour
 }
 
 command_of() {  # flavour dir
-  if [ "$1" = native ]; then echo "$2/Vadro"; else echo "wine $2/Vadro.exe"; fi
+  if [ "$1" = native ]; then echo "$2/Vadro"; else echo "cmake/wine-run.sh $2/Vadro.exe"; fi
 }
 
 # Seconds for one run of the usage text, the mean of several.
@@ -62,8 +63,9 @@ for flavour in native windows; do
   fi
   if [ "$flavour" = windows ]; then
     export WINEDEBUG=-all
-    # Wine's server is started once beforehand, so that its own start is not counted in a run.
-    wine cmd /c exit > /dev/null 2>&1 || true
+    # Wine's server is started once beforehand (the usage text), so that its own start is not
+    # counted in a run.
+    cmake/wine-run.sh "$exe" > /dev/null 2>&1 || true
   fi
   dir=$(prepare "$flavour")
   usage=$(usage_time "$flavour" "$dir")

@@ -24,6 +24,35 @@ else()
   install(FILES ${VADRO_GUIDE} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/vadro)
 endif()
 
+if(VADRO_BUILD_TESTS)
+  # The usage text states the version; it must be the one the resource and the packages carry.
+  string(REPLACE "." "\\." version_pattern "${PROJECT_VERSION}")
+  add_test(NAME version_in_usage_text COMMAND Vadro)
+  set_tests_properties(version_in_usage_text PROPERTIES PASS_REGULAR_EXPRESSION "Version ${version_pattern}\\.")
+
+  # What the release holds: the program and the guide, with the line ends of its system, and
+  # never the simulator's library.
+  if(WIN32)
+    set(release_files "Vadro.exe|Vadro.txt")
+    set(release_guide Vadro.txt)
+    set(release_newline CRLF)
+  else()
+    set(release_files "${CMAKE_INSTALL_BINDIR}/Vadro|${CMAKE_INSTALL_DATAROOTDIR}/doc/vadro/Vadro.txt")
+    set(release_guide ${CMAKE_INSTALL_DATAROOTDIR}/doc/vadro/Vadro.txt)
+    set(release_newline LF)
+  endif()
+  add_test(NAME release_contents
+    COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR} -DPREFIX=${PROJECT_BINARY_DIR}/release_contents
+      -DEXPECTED=${release_files} -DFORBIDDEN=USBCDDLL.dll -DGUIDE=${release_guide}
+      -DGUIDE_NEWLINE=${release_newline} -P ${PROJECT_SOURCE_DIR}/cmake/check-install.cmake)
+endif()
+
+# The 64-bit Windows build tests the sources on machines that run no 32-bit programs; it is not a
+# product, so it makes no package.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  return()
+endif()
+
 set(CPACK_PACKAGE_NAME Vadro)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
@@ -62,27 +91,4 @@ if(WIN32)
     COMMENT "Making ${demo_zip}"
     VERBATIM)
   add_custom_target(demo_package DEPENDS ${demo_zip})
-endif()
-
-if(VADRO_BUILD_TESTS)
-  # The usage text states the version; it must be the one the resource and the packages carry.
-  string(REPLACE "." "\\." version_pattern "${PROJECT_VERSION}")
-  add_test(NAME version_in_usage_text COMMAND Vadro)
-  set_tests_properties(version_in_usage_text PROPERTIES PASS_REGULAR_EXPRESSION "Version ${version_pattern}\\.")
-
-  # What the release holds: the program and the guide, with the line ends of its system, and
-  # never the simulator's library.
-  if(WIN32)
-    set(release_files "Vadro.exe|Vadro.txt")
-    set(release_guide Vadro.txt)
-    set(release_newline CRLF)
-  else()
-    set(release_files "${CMAKE_INSTALL_BINDIR}/Vadro|${CMAKE_INSTALL_DATAROOTDIR}/doc/vadro/Vadro.txt")
-    set(release_guide ${CMAKE_INSTALL_DATAROOTDIR}/doc/vadro/Vadro.txt)
-    set(release_newline LF)
-  endif()
-  add_test(NAME release_contents
-    COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR} -DPREFIX=${PROJECT_BINARY_DIR}/release_contents
-      -DEXPECTED=${release_files} -DFORBIDDEN=USBCDDLL.dll -DGUIDE=${release_guide}
-      -DGUIDE_NEWLINE=${release_newline} -P ${PROJECT_SOURCE_DIR}/cmake/check-install.cmake)
 endif()

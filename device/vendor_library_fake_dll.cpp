@@ -7,7 +7,7 @@
 FAKE_OPERATION InitUSBCDLibrary() { return 0; }
 FAKE_OPERATION GetDeviceNumber() { return 42; }
 FAKE_OPERATION EnumDevice(std::int32_t index) { return 1000 + index; }
-FAKE_OPERATION SetCDCallbackProc(void(VADRO_VENDOR_CALL*)(std::int32_t)) { return 0; }
+FAKE_OPERATION SetCDCallbackProc(void(VADRO_VENDOR_CALL* /*callback*/)(std::int32_t)) { return 0; }
 FAKE_OPERATION CloseUSBCDLibrary() { return 0; }
 FAKE_OPERATION USBCDReset(std::int32_t device) { return device + 1; }
 FAKE_OPERATION USBCDLEDON(std::int32_t device) { return device + 2; }

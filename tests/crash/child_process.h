@@ -2,6 +2,7 @@
 // without warning: SIGKILL on POSIX, TerminateProcess on Windows. Neither lets the child run
 // any code of its own on the way out.
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace vadro {
@@ -26,7 +27,7 @@ class ChildProcess {
   int Wait();
 
  private:
-  long long id = -1;  // process id (POSIX) or process handle (Windows)
+  std::int64_t id = -1;  // process id (POSIX) or process handle (Windows)
 };
 
 }  // namespace crash_test

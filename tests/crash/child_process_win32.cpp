@@ -9,7 +9,7 @@ namespace {
 // The exit code that marks a child ended from outside.
 constexpr UINT kKilledCode = 0xDEAD;
 
-HANDLE AsHandle(long long id) { return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(id)); }
+HANDLE AsHandle(std::int64_t id) { return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(id)); }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -31,12 +31,12 @@ bool ChildProcess::Start(const std::string& executable, const std::string& first
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessA(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
     return false;
   }
   CloseHandle(process.hThread);
-  id = static_cast<long long>(reinterpret_cast<INT_PTR>(process.hProcess));
+  id = static_cast<std::int64_t>(reinterpret_cast<INT_PTR>(process.hProcess));
   return true;
 }
 

@@ -15,6 +15,14 @@ BUILD = os.environ.get("VADRO_BUILD_DIR", "")
 FLAVOUR = os.environ.get("VADRO_FLAVOUR", "native")  # "native" or "windows"
 WINDOWS = FLAVOUR == "windows"
 EXE_NAME = "Vadro.exe" if WINDOWS else "Vadro"
+# What runs a Windows executable of the build under test: the build's emulator script, which picks
+# the Wine loader that fits the executable.
+WINE_RUN = os.environ.get("VADRO_WINE_RUN", "")
+
+
+def windows_command(exe, *args):
+    """The command that runs the Windows executable `exe` of the build under test."""
+    return [WINE_RUN, exe] + list(args)
 
 # Short simulated moves keep each run close to the fixed waits of the program itself.
 FAST_DEVICE = {"USBCD_SIM_MOVE_MS": "300", "USBCD_SIM_CDDOWN_MS": "200"}
@@ -33,7 +41,7 @@ class Workspace:
 
     def command(self, args):
         exe = os.path.join(self.dir, EXE_NAME)
-        return (["wine", exe] if WINDOWS else [exe]) + list(args)
+        return windows_command(exe, *args) if WINDOWS else [exe] + list(args)
 
     def env(self, devices="3,7", **sim):
         env = dict(os.environ)

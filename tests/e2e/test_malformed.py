@@ -9,7 +9,7 @@ import subprocess
 import threading
 import unittest
 
-from harness import Workspace, WINDOWS, BUILD
+from harness import Workspace, WINDOWS, BUILD, windows_command
 import texts
 import trace_checks
 
@@ -194,7 +194,7 @@ class MalformedFileTest(unittest.TestCase):
             # Wine opens files in its server, which keeps its own rights: a Windows process
             # that holds the file without sharing makes it unreadable instead.
             case = Case("held without sharing", make=make)
-            holder = subprocess.Popen(["wine", os.path.join(BUILD, "hold_file.exe"), case.ws.xml],
+            holder = subprocess.Popen(windows_command(os.path.join(BUILD, "hold_file.exe"), case.ws.xml),
                                       stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                       env=case.ws.env("3,7"))
             try:
