@@ -17,7 +17,8 @@ WINDOWS = FLAVOUR == "windows"
 EXE_NAME = "Vadro.exe" if WINDOWS else "Vadro"
 # What runs a Windows executable of the build under test: the build's emulator script, which picks
 # the Wine loader that fits the executable.
-WINE_RUN = os.environ.get("VADRO_WINE_RUN", "")
+WINE_RUN = os.environ.get("VADRO_WINE_RUN") or os.path.join(
+    os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake", "wine-run.sh")
 
 
 def windows_command(exe, *args):
