@@ -1,8 +1,10 @@
 """The command line as a user types it: usage text, refusals, exit status."""
+import os
+import shutil
 import time
 import unittest
 
-from harness import E2ETest, Workspace, WINDOWS
+from harness import BUILD, E2ETest, Workspace, WINDOWS
 import texts
 
 
@@ -31,6 +33,14 @@ class CommandLineTest(E2ETest):
         self.assertEqual(out, texts.CANNOT_LOAD_LIBRARY)
         status, out, _ = self.ws.run([])
         self.assertEqual(out, texts.USAGE)
+        # A library of the other width (64-bit beside a 32-bit exe, or the reverse) is not loaded.
+        build = os.path.normpath(BUILD)
+        other = os.path.join(os.path.dirname(build), "windows" if build.endswith("64") else "windows64")
+        if not os.path.exists(os.path.join(other, "USBCDDLL.dll")):
+            self.skipTest("no build in %s to take a library of the other width from" % other)
+        shutil.copy2(os.path.join(other, "USBCDDLL.dll"), self.ws.dir)
+        status, out, _ = self.ws.run(["25"])
+        self.assertEqual((status, out), (0, texts.CANNOT_LOAD_LIBRARY))
 
 
 if __name__ == "__main__":
