@@ -1,13 +1,5 @@
-# Cross-build for 64-bit Windows with mingw-w64's posix-thread compilers. A test build of the same
-# sources, for machines whose kernel runs no 32-bit code; the product is the 32-bit build.
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows: a test build of the same sources, for machines whose kernel runs no 32-bit
+# programs; the product is the 32-bit build.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests run under Wine; the script picks the 64-bit loader for a 64-bit executable.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+set(VADRO_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
