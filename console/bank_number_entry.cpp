@@ -78,7 +78,8 @@ CellPosition EntryStart(CellPosition began, std::int32_t length) {
 void ShowWarning(CellPosition start) {
   consoleOut.SetCursor(start);
   ScreenBufferInfo info{};
-  std::uint16_t noted = consoleOut.ScreenInfo(info) ? info.attribute : 0;
+  // Without the console's report the normal colours are put back: 0 would be black on black.
+  std::uint16_t noted = consoleOut.ScreenInfo(info) ? info.attribute : kNormalAttribute;
   consoleOut.SetTextAttribute(kWarningAttribute);
   consoleOut.WriteAtCursor(kWarning, kWarningLength);
   consoleOut.SetTextAttribute(noted);

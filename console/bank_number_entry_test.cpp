@@ -202,6 +202,13 @@ TEST_F(BankNumberEntryTest, WithoutCursorReportTheEntryStartsAtTopLeft) {
   EXPECT_EQ(ReadBankNumber(), 5);
   EXPECT_TRUE(Blank(CellPosition{0, 0}, 3));
   EXPECT_EQ(screen.Line(kPromptRow), "The flashing device will be number: 5");
+  // The colours before a warning cannot be read either: the normal ones come back, never 0.
+  screen.Type("\r");
+  screen.Type("x", 10);
+  screen.Type("6\r", 10);
+  EXPECT_EQ(ReadBankNumber(), 6);
+  EXPECT_EQ(screen.TextAttribute(), kNormalAttribute);
+  EXPECT_EQ(screen.AttributeAt(CellPosition{42, 0}), kNormalAttribute);
 }
 
 // An entry that starts two columns before the end of a 40-column row: its digits run on into the
