@@ -80,6 +80,16 @@ class SelectionTest(E2ETest):
         self.assertEqual(trace_checks.selection_calls(self.ws.trace_lines()), [])
         self.assertEqual(self.ws.trace_lines()[-1][1], "CloseUSBCDLibrary = 0")
 
+    @unittest.skipIf(WINDOWS, "the Windows build reads bank numbers from the console, never from a pipe")
+    def test_first_use_with_bank_numbers_piped_in_with_windows_line_ends(self):
+        # CR LF is one Enter: an empty second one would bring up the warning, which takes the next key.
+        status, out, _ = self.ws.run(["189-186"], stdin=b"1\r\n2\r\n")
+        self.assertEqual(status, 0)
+        dialogue = "".join(texts.PROMPT + texts.assigned(device, bank) + "\r\n" for device, bank in ((3, 1), (7, 2)))
+        self.assertEqual(out, texts.FIRST_TIME + dialogue.encode() + texts.CREATED + texts.WARNING)
+        with open(self.ws.xml) as f:
+            self.assertRegex(f.read(), r'ID="3" Bank="1".*ID="7" Bank="2"')
+
     def test_broken_bank_map_ends_the_run_with_its_message(self):
         for content, message in ((b"<CDLibraryList><Item ID=", texts.CANNOT_LOAD_XML),
                                  (b"<CDLibraryList><!-- x --></CDLibraryList>", texts.WRONG_FORMAT)):
