@@ -1,5 +1,7 @@
 """Disc selection from end to end: the screens a person sees, the bytes on a redirected stdout and
 the order and timing of the device calls in the simulator's trace."""
+import os
+import subprocess
 import unittest
 
 from harness import E2ETest, WINDOWS
@@ -78,6 +80,16 @@ class SelectionTest(E2ETest):
         self.assertEqual(status, 0)
         self.assertEqual(out, texts.WARNING)
         self.assertEqual(trace_checks.selection_calls(self.ws.trace_lines()), [])
+        self.assertEqual(self.ws.trace_lines()[-1][1], "CloseUSBCDLibrary = 0")
+
+        # Output piped into a reader that stops after 40 bytes (| head -c 40): the writes after
+        # that fail quietly, and the run still ends in order.
+        os.remove(self.ws.trace)
+        process = subprocess.Popen(self.ws.command(["189-186"]), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL, cwd=self.ws.dir, env=self.ws.env())
+        self.assertEqual(process.stdout.read(40), texts.WARNING[:40])
+        process.stdout.close()
+        self.assertEqual(process.wait(timeout=60), 0)
         self.assertEqual(self.ws.trace_lines()[-1][1], "CloseUSBCDLibrary = 0")
 
     @unittest.skipIf(WINDOWS, "the Windows build reads bank numbers from the console, never from a pipe")
