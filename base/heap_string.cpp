@@ -25,7 +25,7 @@ bool IsDigitChar(const char* p) { return *p >= '0' && *p <= '9'; }
 // std::less orders any two pointers; `<` is only defined within one object, and `text` is
 // usually part of another.
 bool Inside(const char* text, const char* block, std::int32_t size) {
-  std::less<const char*> before;
+  std::less<> before;
   return block != nullptr && !before(text, block) && before(text, block + size);
 }
 
