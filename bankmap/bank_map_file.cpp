@@ -1,5 +1,7 @@
 #include "bankmap/bank_map_file.h"
 
+#include <cstdio>
+
 #include "bankmap/file_commit.h"
 #include "base/heap.h"
 #include "console/text_output.h"
@@ -8,9 +10,20 @@ namespace vadro {
 namespace {
 
 constexpr const char* kFileName = "Vadro.xml";
-// The new content is written here first, beside the file it replaces, so that the replacement
-// is a rename within one directory.
-constexpr const char* kNewFileName = "Vadro.xml.new";
+
+// The new content is written first to a file of its own beside the file it replaces (so that the
+// replacement is a rename within one directory), created under a name that nothing had: a file or
+// link planted under a name that a save might use is never written through, and two instances
+// saving at once never share a file. Only a file that this save created is removed again.
+bool CreateNewBankMapFile(const HeapString& moduleDirectory, HeapString& path) {
+  for (std::int32_t attempt = 0; attempt < kNewBankMapAttempts; ++attempt) {
+    path.Assign(NewBankMapPath(moduleDirectory, attempt));
+    NewFileResult created = CreateNewFile(path.Text());
+    if (created == NewFileResult::kCreated) return true;
+    if (created == NewFileResult::kFailed) return false;
+  }
+  return false;
+}
 
 // Every entry of the file into both maps. False for a child of the root that is not an element
 // and for an entry that lacks either attribute: mapping a missing number as 0 would give a
@@ -55,9 +68,21 @@ XmlElement AppendItem(XmlDocument& document, XmlElement& root, std::int32_t id, 
   return item;
 }
 
+HeapString NewBankMapPath(const HeapString& moduleDirectory, std::int32_t attempt) {
+  char name[48];
+  if (attempt == 0) {
+    std::snprintf(name, sizeof name, "%s.%u.new", kFileName, static_cast<unsigned>(ProcessNumber()));
+  } else {
+    std::snprintf(name, sizeof name, "%s.%u-%d.new", kFileName, static_cast<unsigned>(ProcessNumber()),
+                  static_cast<int>(attempt));
+  }
+  return Concat(moduleDirectory, name);
+}
+
 bool SaveBankMap(XmlDocument& document, const HeapString& moduleDirectory) {
   HeapString path = BankMapPath(moduleDirectory);
-  HeapString newPath = Concat(moduleDirectory, kNewFileName);
+  HeapString newPath;
+  if (!CreateNewBankMapFile(moduleDirectory, newPath)) return false;
   if (document.Save(newPath.Text()) && FlushFileToDisk(newPath.Text()) &&
       MoveFileOver(newPath.Text(), path.Text())) {
     return true;

@@ -29,9 +29,16 @@ bool CreateDocument(XmlDocument& document);
 // when a name cannot be allocated).
 XmlElement AppendItem(XmlDocument& document, XmlElement& root, std::int32_t id, std::int32_t bank);
 
-// Writes `document` as the bank map file. The old file is replaced in one step once the new
-// content is wholly on the disk; on any failure it stays as it was. Prints nothing.
+// Writes `document` as the bank map file. The new content goes to a file that the save creates
+// anew beside the old one, under the first of the names NewBankMapPath gives that nothing has yet;
+// the old file is replaced in one step once the new content is wholly on the disk. On any failure
+// the old file stays as it was and the new one is removed. Prints nothing.
 bool SaveBankMap(XmlDocument& document, const HeapString& moduleDirectory);
+
+// The names a save tries for its new file, in order: "Vadro.xml.N.new" with N the process number,
+// then "Vadro.xml.N-1.new" and so on (for names left behind by an earlier process of that number).
+constexpr std::int32_t kNewBankMapAttempts = 16;
+HeapString NewBankMapPath(const HeapString& moduleDirectory, std::int32_t attempt);
 
 // The document of a first-time creation and its root element. Releases the root, then the
 // document.

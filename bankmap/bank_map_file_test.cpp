@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "bankmap/bankmap_test_support.h"
+#include "base/path_separator.h"
 
 namespace vadro {
 namespace {
@@ -191,7 +194,7 @@ TEST_F(SaveTest, AppendedItemsComeBackInOrderAfterSaveAndLoad) {
   EXPECT_LT(id3, bank1);
   EXPECT_LT(bank1, id7);
   EXPECT_NE(std::string::npos, first.find("<CDLibraryList>")) << first;
-  EXPECT_FALSE(folder.Has("Vadro.xml.new"));
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"Vadro.xml"});
 
   // A later run adds a device to the loaded file, saves and reads it again.
   {
@@ -221,18 +224,49 @@ TEST_F(SaveTest, AnEmptyRootIsSavedAndLoadsEmpty) {
   EXPECT_EQ(0, bankMap.Count());
 }
 
-TEST_F(SaveTest, ASaveThatCannotWriteItsNewFileLeavesTheOldFileAsItWas) {
+TEST_F(SaveTest, ASaveThatCannotCreateItsNewFileLeavesTheOldFileAsItWas) {
   const std::string old = Items("<Item ID=\"3\" Bank=\"1\"/>") + "\r\n<!-- kept -->\r\n";
   folder.Write("Vadro.xml", old);
-  // The name of the new file is taken by a directory, so the new content cannot be written.
-  folder.MakeFolder("Vadro.xml.new");
+  bankmap_test::TakeEveryNewFileName(folder);
   BankMapDocument created;
   ASSERT_TRUE(created.Create());
   created.CreateRoot();
   AppendItem(created.Document(), created.Root(), 9, 9);
   EXPECT_FALSE(SaveBankMap(created.Document(), folder.Directory()));
   EXPECT_EQ(old, Saved());
-  EXPECT_TRUE(folder.Has("Vadro.xml.new"));
+  EXPECT_EQ(folder.Names().size(), 1U + kNewBankMapAttempts) << "what had the names is still there";
+  // A folder that is not there cannot take the new file either.
+  const char separator[] = {kPathSeparator, 0};
+  EXPECT_FALSE(SaveBankMap(created.Document(), Concat(Concat(folder.Directory(), "missing"), separator)));
+}
+
+// Under the name that earlier versions wrote and the first one that this process tries: a link to a
+// file elsewhere where the system makes links, else another instance's half-written file.
+TEST_F(SaveTest, WhatAlreadyHasTheNameOfTheNewFileIsNeitherWrittenThroughNorRemoved) {
+  ScratchFolder elsewhere;
+  elsewhere.Write("target", "kept");
+  const std::string taken[] = {"Vadro.xml.new", bankmap_test::NewFileName(folder, 0)};
+  for (const std::string& name : taken) {
+    std::error_code error;
+    std::filesystem::create_symlink(elsewhere.PathOf("target"), folder.PathOf(name.c_str()), error);
+    if (error) folder.Write(name.c_str(), "another instance's");
+  }
+  BankMapDocument created;
+  ASSERT_TRUE(created.Create());
+  created.CreateRoot();
+  AppendItem(created.Document(), created.Root(), 3, 1);
+  ASSERT_TRUE(SaveBankMap(created.Document(), folder.Directory()));
+  EXPECT_NE(Saved().find("ID=\"3\""), std::string::npos);
+  EXPECT_EQ(elsewhere.Read("target"), "kept");
+  for (const std::string& name : taken) {
+    std::filesystem::path path = folder.PathOf(name.c_str());
+    if (std::filesystem::is_symlink(path)) {
+      EXPECT_EQ(std::filesystem::read_symlink(path), elsewhere.PathOf("target")) << name;
+    } else {
+      EXPECT_EQ(folder.Read(name.c_str()), "another instance's") << name;
+    }
+  }
+  EXPECT_EQ(folder.Names().size(), 3U);
 }
 
 TEST_F(SaveTest, ASaveThatCannotReplaceTheFileRemovesItsNewFile) {
@@ -242,7 +276,7 @@ TEST_F(SaveTest, ASaveThatCannotReplaceTheFileRemovesItsNewFile) {
   ASSERT_TRUE(created.Create());
   created.CreateRoot();
   EXPECT_FALSE(SaveBankMap(created.Document(), folder.Directory()));
-  EXPECT_FALSE(folder.Has("Vadro.xml.new"));
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"Vadro.xml"});
   EXPECT_TRUE(folder.Has("Vadro.xml/kept"));
 }
 

@@ -158,7 +158,7 @@ TEST_F(BankMapStageTest, InputEndingDuringTheDialogueSavesNothing) {
 TEST_F(BankMapStageTest, AFailedSaveKeepsTheOldFile) {
   const std::string listed = "<CDLibraryList><Item ID=\"3\" Bank=\"1\"/></CDLibraryList>";
   folder.Write("Vadro.xml", listed);
-  folder.MakeFolder("Vadro.xml.new");
+  bankmap_test::TakeEveryNewFileName(folder);
   EXPECT_FALSE(RunStage("3,7", "2\r"));
   EXPECT_EQ(output,
             kOneNew + kPrompt + Assigned(7, 2) + "\r\nCannot save initialization file (Vadro.xml).\r\n");

@@ -3,13 +3,16 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "bankmap/bank_map_file.h"
 #include "base/heap_string.h"
 
 namespace vadro {
@@ -50,6 +53,15 @@ class ScratchFolder {
   }
   bool Has(const char* name) const { return std::filesystem::exists(folder / name); }
   void MakeFolder(const char* name) const { std::filesystem::create_directories(folder / name); }
+  // The names of the folder's entries, sorted.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 
  private:
   std::filesystem::path folder;
@@ -79,6 +91,19 @@ class CapturedOutput {
  private:
   bool taken = false;
 };
+
+// The name in `folder` of the file that a save of this process creates at its `attempt`.
+inline std::string NewFileName(const ScratchFolder& folder, std::int32_t attempt) {
+  HeapString directory = folder.Directory();
+  return std::string(NewBankMapPath(directory, attempt).Text() + directory.Length());
+}
+
+// Folders under every name that a save of this process may give its new file: the save fails.
+inline void TakeEveryNewFileName(const ScratchFolder& folder) {
+  for (std::int32_t attempt = 0; attempt < kNewBankMapAttempts; ++attempt) {
+    folder.MakeFolder(NewFileName(folder, attempt).c_str());
+  }
+}
 
 }  // namespace bankmap_test
 }  // namespace vadro

@@ -2,8 +2,22 @@
 // overwritten: the new content goes to a file of its own, is forced to the disk, and then takes
 // the old file's name in one step.
 #pragma once
+#include <cstdint>
 
 namespace vadro {
+
+enum class NewFileResult {
+  kCreated,    // the file is there, empty, made by this call
+  kNameTaken,  // something had that name already; it was neither opened nor changed
+  kFailed,     // the file cannot be made (the folder cannot be written, or is missing)
+};
+
+// Creates the empty file `path`, which must not exist yet. Whatever already has that name (a file,
+// a folder, a symbolic link, even one that leads nowhere) is never opened, followed or changed.
+NewFileResult CreateNewFile(const char* path);
+
+// A number that no other process running at the same time has.
+std::uint32_t ProcessNumber();
 
 // Forces the content of the file at `path` to the disk. False when it cannot.
 bool FlushFileToDisk(const char* path);

@@ -32,6 +32,19 @@ HeapString DirectoryOf(const char* path) {
 
 }  // namespace
 
+NewFileResult CreateNewFile(const char* path) {
+  int descriptor;
+  // O_EXCL: fails for any existing name, a symbolic link included, which is not followed.
+  do {
+    descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  } while (descriptor < 0 && errno == EINTR);
+  if (descriptor < 0) return errno == EEXIST ? NewFileResult::kNameTaken : NewFileResult::kFailed;
+  close(descriptor);
+  return NewFileResult::kCreated;
+}
+
+std::uint32_t ProcessNumber() { return static_cast<std::uint32_t>(getpid()); }
+
 bool FlushFileToDisk(const char* path) { return SyncPath(path, O_RDONLY); }
 
 bool MoveFileOver(const char* from, const char* to) {

@@ -4,6 +4,20 @@
 
 namespace vadro {
 
+NewFileResult CreateNewFile(const char* path) {
+  // CREATE_NEW: fails for any existing name, a link included.
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    // A folder of that name is refused as access denied rather than as an existing file.
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? NewFileResult::kNameTaken
+                                                               : NewFileResult::kFailed;
+  }
+  CloseHandle(file);
+  return NewFileResult::kCreated;
+}
+
+std::uint32_t ProcessNumber() { return GetCurrentProcessId(); }
+
 bool FlushFileToDisk(const char* path) {
   HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -242,6 +242,9 @@ bool XmlDocument::Create() {
   handle = document;
   // The whole file is to be parsed before load returns.
   AsDocument(handle)->put_async(VARIANT_FALSE);
+  // Nothing that a file names is fetched: this document class resolves external DTDs and entities
+  // by default, which would open any address (a web server, a network share) while loading.
+  AsDocument(handle)->put_resolveExternals(VARIANT_FALSE);
   return true;
 }
 

@@ -1,7 +1,9 @@
 #include "base/heap_string.h"
 
 #include <cassert>
+#include <cstddef>
 #include <cstring>
+#include <functional>
 
 #include "base/multibyte.h"
 
@@ -18,6 +20,14 @@ std::int32_t TextLength(const char* text) { return static_cast<std::int32_t>(std
 // `p` is always the start of a character, and no digit is a lead byte, so a double-byte
 // character never counts as a digit.
 bool IsDigitChar(const char* p) { return *p >= '0' && *p <= '9'; }
+
+// True when `text` points into the `size` bytes from `block` on (none when `block` is null).
+// std::less orders any two pointers; `<` is only defined within one object, and `text` is
+// usually part of another.
+bool Inside(const char* text, const char* block, std::int32_t size) {
+  std::less<> before;
+  return block != nullptr && !before(text, block) && before(text, block + size);
+}
 
 }  // namespace
 
@@ -91,7 +101,7 @@ HeapString& HeapString::Assign(const char* text) {
     return *this;
   }
   // A text that lies inside this string's own block must be copied before the block changes.
-  if (buffer != nullptr && text >= buffer && text < buffer + capacity) {
+  if (Inside(text, buffer, capacity)) {
     HeapString copy(text);
     return Assign(copy);
   }
@@ -116,7 +126,7 @@ HeapString& HeapString::Append(const HeapString& other) {
 HeapString& HeapString::Append(const char* text) {
   if (IsEmptyText(text)) return *this;
   // A text that lies inside this string's own block must be read before the block may move.
-  if (buffer != nullptr && text >= buffer && text < buffer + capacity) {
+  if (Inside(text, buffer, capacity)) {
     HeapString copy(text);
     return Append(copy.Text());
   }
@@ -177,8 +187,8 @@ std::int32_t HeapString::ToInteger() const {
   // From the last digit back: 32-bit arithmetic that wraps like the machine's.
   std::uint32_t value = 0;
   std::uint32_t place = 1;
-  for (const char* digit = p - 1; digit >= first; --digit) {
-    value += static_cast<std::uint32_t>(*digit - '0') * place;
+  for (std::ptrdiff_t i = p - first; i > 0; --i) {
+    value += static_cast<std::uint32_t>(first[i - 1] - '0') * place;
     place *= 10;
   }
   const char* before = PrevChar(text, first);

@@ -315,6 +315,23 @@ TEST_F(HeapStringDoubleByte, SearchesStepOverWholeCharacters) {
   EXPECT_EQ(twice.ReverseFind(2, '-', -1), 3);
 }
 
+TEST_F(HeapStringDoubleByte, ComparePrefixNoCaseNeverPairsTextsOfDifferentBytes) {
+  EXPECT_EQ(HeapString(With("a", "B").c_str()).ComparePrefixNoCase(With("A", "b").c_str(), 4), 0);
+  const struct {
+    const char* string;
+    const char* text;
+    std::int32_t count;
+  } unequal[] = {
+      {"\xC3x", "\xC3\x83", 2},          // a byte that forms no character, against one that does
+      {"\xC3x", "\xE3x", 2},             // two such bytes, never case-folded as characters
+      {"\xE2\x84\xAA/dir", "k/dir", 5},  // a character whose lower case has fewer bytes
+  };
+  for (const auto& row : unequal) {
+    EXPECT_NE(HeapString(row.string).ComparePrefixNoCase(row.text, row.count), 0) << row.string;
+    EXPECT_NE(HeapString(row.text).ComparePrefixNoCase(row.string, row.count), 0) << row.text;
+  }
+}
+
 TEST_F(HeapStringDoubleByte, ToIntegerSkipsCharactersBeforeTheDigits) {
   EXPECT_EQ(HeapString(With("", "42").c_str()).ToInteger(), 42);
   EXPECT_EQ(HeapString(With("-", "42").c_str()).ToInteger(), 42);

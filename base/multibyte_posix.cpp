@@ -1,4 +1,5 @@
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -22,6 +23,23 @@ std::size_t DecodeChar(const char* p, wchar_t* wide) {
     return 1;
   }
   return n;
+}
+
+// What a character compares by when case is ignored: its lower-case value and its length in bytes;
+// a byte that begins no character is a character of one byte whose value is the byte itself.
+struct CharKey {
+  std::uint32_t value;
+  std::size_t length;
+};
+
+CharKey CaseKey(const char* p) {
+  std::mbstate_t state{};
+  wchar_t wide = 0;
+  std::size_t n = std::mbrtowc(&wide, p, MB_CUR_MAX, &state);
+  if (n == 0 || n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2)) {
+    return CharKey{static_cast<unsigned char>(*p), 1};
+  }
+  return CharKey{static_cast<std::uint32_t>(std::towlower(static_cast<wint_t>(wide))), n};
 }
 
 }  // namespace
@@ -67,6 +85,9 @@ const char* FindChar(const char* p, unsigned char ch) {
   }
 }
 
+// As the Windows runtime compares: a byte that begins no character of the encoding stands for
+// itself, and two characters are equal ignoring case only when they also take the same number of
+// bytes, so that a text never equals one of another length in bytes.
 int CompareNoCase(const char* a, const char* b, std::size_t count) {
   std::size_t used = 0;
   while (used < count) {
@@ -74,16 +95,13 @@ int CompareNoCase(const char* a, const char* b, std::size_t count) {
       return static_cast<int>(static_cast<unsigned char>(*a)) -
              static_cast<int>(static_cast<unsigned char>(*b));
     }
-    wchar_t wideA = 0;
-    wchar_t wideB = 0;
-    std::size_t lengthA = DecodeChar(a, &wideA);
-    std::size_t lengthB = DecodeChar(b, &wideB);
-    wint_t lowerA = std::towlower(static_cast<wint_t>(wideA));
-    wint_t lowerB = std::towlower(static_cast<wint_t>(wideB));
-    if (lowerA != lowerB) return lowerA < lowerB ? -1 : 1;
-    a += lengthA;
-    b += lengthB;
-    used += lengthA > lengthB ? lengthA : lengthB;
+    CharKey keyA = CaseKey(a);
+    CharKey keyB = CaseKey(b);
+    if (keyA.value != keyB.value) return keyA.value < keyB.value ? -1 : 1;
+    if (keyA.length != keyB.length) return keyA.length < keyB.length ? -1 : 1;
+    a += keyA.length;
+    b += keyA.length;
+    used += keyA.length;
   }
   return 0;
 }

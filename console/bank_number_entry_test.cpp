@@ -202,6 +202,13 @@ TEST_F(BankNumberEntryTest, WithoutCursorReportTheEntryStartsAtTopLeft) {
   EXPECT_EQ(ReadBankNumber(), 5);
   EXPECT_TRUE(Blank(CellPosition{0, 0}, 3));
   EXPECT_EQ(screen.Line(kPromptRow), "The flashing device will be number: 5");
+  // The colours before a warning cannot be read either: the normal ones come back, never 0.
+  screen.Type("\r");
+  screen.Type("x", 10);
+  screen.Type("6\r", 10);
+  EXPECT_EQ(ReadBankNumber(), 6);
+  EXPECT_EQ(screen.TextAttribute(), kNormalAttribute);
+  EXPECT_EQ(screen.AttributeAt(CellPosition{42, 0}), kNormalAttribute);
 }
 
 // An entry that starts two columns before the end of a 40-column row: its digits run on into the
@@ -237,6 +244,32 @@ TEST_F(BankNumberEntryAtRowEndTest, AScrollWhileTypingMovesTheEntryStartUpWithTh
   EXPECT_EQ(screen.Line(4), prompt.substr(0, 37));
   EXPECT_TRUE(Blank(CellPosition{38, 4}, 3));
   EXPECT_EQ(screen.Cursor(), (CellPosition{38, 4}));
+}
+
+TEST_F(BankNumberEntryAtRowEndTest, AWarningThatScrollsTheScreenIsBlankedWhereItWentTo) {
+  ShowPrompt(prompt, 5);  // the last row: the digits scroll the screen by one row, the warning by one more
+  screen.Type("128\r");
+  screen.Type("x", 10);
+  screen.Type("125\r", 20);
+  EXPECT_EQ(ReadBankNumber(), 125);
+  EXPECT_EQ(screen.Line(3), prompt.substr(0, 37));
+  EXPECT_TRUE(Blank(CellPosition{38, 3}, 43));
+  EXPECT_EQ(screen.Line(5), "");
+  EXPECT_EQ(screen.Cursor(), (CellPosition{38, 3}));
+}
+
+TEST_F(BankNumberEntryAtRowEndTest, BackspaceAfterADigitInTheLastColumnBlanksThatDigit) {
+  for (bool terminal : {false, true}) {
+    screen.DeferWrap(terminal);
+    ShowPrompt(std::string(38, 'p') + " ", 1);  // the entry starts in the row's last cell
+    screen.Type("9");
+    screen.TypeCode(kBackspace);
+    screen.Type("5\r");
+    EXPECT_EQ(ReadBankNumber(), 5) << terminal;
+    EXPECT_EQ(screen.CodeAt(CellPosition{38, 1}), ' ') << terminal;  // the prompt's last cell
+    EXPECT_TRUE(Blank(CellPosition{39, 1}, 3)) << terminal;
+    EXPECT_EQ(screen.Cursor(), (CellPosition{39, 1})) << terminal;
+  }
 }
 
 TEST_F(BankNumberEntryAtRowEndTest, ATerminalCursorWaitingToWrapIsTakenForTheNextRow) {

@@ -94,7 +94,12 @@ DecodedKey DecodeSequence(const unsigned char* bytes, std::size_t count, std::si
 DecodedKey DecodeTerminalKey(const unsigned char* bytes, std::size_t count, bool noMoreBytes) {
   unsigned char first = bytes[0];
   if (first != kEsc) {
-    if (first == '\r' || first == '\n') return DecodedKey{kEnterCode, 1};
+    if (first == '\r') {
+      // CR LF, the line end of text written on Windows, is one Enter.
+      if (count == 1) return noMoreBytes ? DecodedKey{kEnterCode, 1} : kNeedMore;
+      return DecodedKey{kEnterCode, bytes[1] == '\n' ? 2U : 1U};
+    }
+    if (first == '\n') return DecodedKey{kEnterCode, 1};
     if (first == 0x7f) return DecodedKey{kBackspaceCode, 1};
     return DecodedKey{first, 1};
   }

@@ -17,10 +17,10 @@ struct DecodedKey {
   std::size_t length;  // bytes the key takes; 0: the bytes so far begin a key that needs more
 };
 
-// The first key in bytes[0 .. count), count >= 1. Enter (13, and 10 as well) gives 13, DEL (127)
-// gives backspace 8, any other single byte itself. An escape sequence is taken whole, so that none
-// of its bytes is ever read as a key of its own. `noMoreBytes` says that no further byte came in
-// time: the bytes are then decided as they are (a lone ESC is the Escape key, a cut sequence is
+// The first key in bytes[0 .. count), count >= 1. Enter (13, 10, or 13 directly followed by 10 as
+// one key) gives 13, DEL (127) gives backspace 8, any other single byte itself. An escape sequence is taken
+// whole, so that none of its bytes is ever read as a key of its own. `noMoreBytes` says that no further byte
+// came in time: the bytes are then decided as they are (a lone ESC is the Escape key, a cut sequence is
 // dropped) instead of asking for more.
 DecodedKey DecodeTerminalKey(const unsigned char* bytes, std::size_t count, bool noMoreBytes);
 

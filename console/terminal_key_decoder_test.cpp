@@ -84,6 +84,7 @@ const Sequence kSequences[] = {
     {"late cursor report", "\x1b[12;40R", kOtherKeyCode},
     {"Keypad 7 (application)", "\x1bOw", '7'},
     {"Keypad Enter (application)", "\x1bOM", 13},
+    {"Enter as CR LF (piped text from Windows)", "\r\n", 13},
 };
 
 TEST(TerminalKeyDecoderTest, EachSequenceIsOneKeyTakenWhole) {
@@ -114,9 +115,9 @@ TEST(TerminalKeyDecoderTest, DigitsInsideSequencesNeverBecomeKeys) {
 }
 
 TEST(TerminalKeyDecoderTest, SingleBytes) {
-  EXPECT_EQ(Keys("7\r\n\x7f\x08"
-                 "a"),
-            (std::vector<int>{'7', 13, 13, 8, 8, 'a'}));
+  EXPECT_EQ(Keys("7\r\n\n\r\x7f\x08"
+                 "a\r"),
+            (std::vector<int>{'7', 13, 13, 13, 8, 8, 'a', 13}));
 }
 
 TEST(TerminalKeyDecoderTest, EscapeWithNothingAfterItIsTheEscapeKey) {

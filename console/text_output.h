@@ -4,7 +4,8 @@
 
 namespace vadro {
 
-// Puts standard output into the mode in which "\r\n" reaches it unchanged (binary on Windows).
+// Puts standard output into the mode in which "\r\n" reaches it unchanged (binary on Windows) and
+// in which a write that cannot reach a reader fails quietly instead of ending the process.
 void InitTextOutput();
 
 // Writes `text` as it is.

@@ -1,5 +1,7 @@
 #include "device/device_library_ref.h"
 
+#include <atomic>
+
 #include "base/heap.h"
 
 namespace vadro {
@@ -18,6 +20,10 @@ std::int32_t openCount = 0;
 namespace {
 LockObject DeviceListLock;
 PooledList DeviceList(10, ProcessHeap(), false);
+// Whether device changes are taken: from just before the callback is registered to the close. A
+// change reported after the close (the library's thread may still be ending while the process
+// exits and the list and its lock are destroyed) is dropped before the lock is touched.
+std::atomic<bool> takingChanges{false};
 }  // namespace
 
 DeviceLibraryRef::DeviceLibraryRef() : PooledMap(17, 10, ProcessHeap(), false) {
@@ -29,8 +35,10 @@ DeviceLibraryRef::DeviceLibraryRef() : PooledMap(17, 10, ProcessHeap(), false) {
     vendor.InitUSBCDLibrary();
     // The list is filled before the callback is registered.
     RebuildDeviceList(vendor.GetDeviceNumber());
+    takingChanges.store(true);
     vendor.SetCDCallbackProc(&DeviceLibraryRef::OnDevicesChanged);
   } catch (...) {
+    takingChanges.store(false);
     // A first open that fails leaves the library closed and the count as it was, so that a later
     // reference opens it afresh.
     vendor.CloseUSBCDLibrary();
@@ -40,9 +48,12 @@ DeviceLibraryRef::DeviceLibraryRef() : PooledMap(17, 10, ProcessHeap(), false) {
 }
 
 DeviceLibraryRef::~DeviceLibraryRef() {
-  // Without the lock: only the main thread makes and drops references. Neither the list nor the
-  // callback is touched; the list keeps the last enumeration.
-  if (--openCount == 0) Vendor().CloseUSBCDLibrary();
+  // Without the lock: only the main thread makes and drops references. The list keeps the last
+  // enumeration and the callback stays registered, but changes are no longer taken.
+  if (--openCount == 0) {
+    takingChanges.store(false);
+    Vendor().CloseUSBCDLibrary();
+  }
 }
 
 void DeviceLibraryRef::RebuildDeviceList(std::int32_t count) {
@@ -55,6 +66,7 @@ void DeviceLibraryRef::RebuildDeviceList(std::int32_t count) {
 void VADRO_VENDOR_CALL DeviceLibraryRef::OnDevicesChanged(std::int32_t count) {
   // Nothing may unwind into the library's thread. Running out of memory here leaves the list
   // holding the devices enumerated so far; the next change rebuilds it.
+  if (!takingChanges.load()) return;
   try {
     RebuildDeviceList(count);
   } catch (...) {

@@ -26,7 +26,8 @@ class DeviceLibraryRef : public PooledMap {
 
   // Empties the device list and fills it with EnumDevice(0 .. count-1); none for count <= 0.
   static void RebuildDeviceList(std::int32_t count);
-  // The device-change callback handed to the library; may run on a thread of the library's.
+  // The device-change callback handed to the library; may run on a thread of the library's. Does
+  // nothing once the library has been closed.
   static void VADRO_VENDOR_CALL OnDevicesChanged(std::int32_t count);
 };
 

@@ -33,13 +33,14 @@ struct VendorBinding {
   const char* missingOperation;
 };
 
-// The file every build looks for (the executable's folder first, as the system searches).
+// The file every build looks for.
 extern const char kVendorLibraryFile[];
 
-// Fills `table` from the library `fileName`. On Windows the file is loaded and each operation
-// looked up by its plain name, then by its stdcall-decorated name "_Name@N"; on failure the file
-// is let go and `table` is left alone. Natively the simulator linked into the program is the
-// library and `fileName` is not used.
+// Fills `table` from the library `fileName`. On Windows the file is loaded from the executable's
+// folder, else from the system folder (never from the current folder or a folder of PATH), and
+// each operation looked up by its plain name, then by its stdcall-decorated name "_Name@N"; on
+// failure the file is let go and `table` is left alone. Natively the simulator linked into the
+// program is the library and `fileName` is not used.
 VendorBinding BindVendorLibrary(const char* fileName, VendorLibrary& table);
 
 // Prints why the library could not be bound: the load message and, for a missing operation, its

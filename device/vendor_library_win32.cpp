@@ -1,10 +1,13 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "device/vendor_library.h"
 
 namespace vadro {
+
+HMODULE LoadByFullPath(const char* fileName);
 
 namespace {
 
@@ -28,10 +31,54 @@ void Bind(HMODULE module, const char* name, int argumentBytes, Function& slot, c
   slot = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
 }
 
+// `fileName` in the folder `folder` (a path without its last separator, `length` characters long)
+// into `path`, which has room for MAX_PATH characters; false when it does not fit.
+bool JoinPath(const char* folder, std::size_t length, const char* fileName, char* path) {
+  std::size_t nameLength = std::strlen(fileName);
+  if (length == 0 || length + 1 + nameLength >= MAX_PATH) return false;
+  std::memmove(path, folder, length);
+  path[length] = '\\';
+  std::memcpy(path + length + 1, fileName, nameLength + 1);
+  return true;
+}
+
+// The library is loaded from the program's own folder, else from the system folder, where device
+// installers also put their libraries. The current folder and the folders of PATH are never
+// searched: a library of that name left there by someone else would run with the user's rights.
+HMODULE LoadFromProgramOrSystemFolder(const char* fileName) {
+  HMODULE module =
+      LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+  // Windows that does not know these search flags: by the full paths, in the same order.
+  return LoadByFullPath(fileName);
+}
+
 }  // namespace
 
+// The library file `fileName` by its full path: in the program's own folder, else in the system
+// folder; null when neither loads. The loader's way on Windows that does not know the search flags,
+// called by the loader's tests as well.
+HMODULE LoadByFullPath(const char* fileName) {
+  char folder[MAX_PATH];
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, folder, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    const char* separator = std::strrchr(folder, '\\');
+    if (separator != nullptr &&
+        JoinPath(folder, static_cast<std::size_t>(separator - folder), fileName, path)) {
+      HMODULE module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+      if (module != nullptr) return module;
+    }
+  }
+  length = GetSystemDirectoryA(folder, MAX_PATH);
+  if (length > 0 && length < MAX_PATH && JoinPath(folder, length, fileName, path)) {
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  }
+  return nullptr;
+}
+
 VendorBinding BindVendorLibrary(const char* fileName, VendorLibrary& table) {
-  HMODULE module = LoadLibraryA(fileName);
+  HMODULE module = LoadFromProgramOrSystemFolder(fileName);
   if (module == nullptr) return VendorBinding{false, nullptr};
   // Bound into a copy first, so that a library lacking an operation leaves `table` alone.
   VendorLibrary bound{};

@@ -1,10 +1,16 @@
 #include "device/vendor_library.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace vadro {
+
+HMODULE LoadByFullPath(const char* fileName);
+
 namespace {
 
 TEST(VendorLoaderTest, MissingFileBindsNothing) {
@@ -47,6 +53,57 @@ TEST(VendorLoaderTest, DecoratedNamesAreFoundAndCalled) {
   EXPECT_EQ(table.USBCDMoveto(7, 36), 7036);
   EXPECT_EQ(table.USBCDGetCDDown(10), 15);
   EXPECT_EQ(table.CloseUSBCDLibrary(), 0);
+}
+
+// The folder of the running test, ending in a backslash.
+std::string OwnFolder() {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string text(path, length);
+  return text.substr(0, text.rfind('\\') + 1);
+}
+
+// Libraries that lie in the current folder or in a folder of PATH but not beside the program are
+// not loaded, neither through the search flags nor by the full paths of Windows without them.
+TEST(VendorLoaderTest, TheCurrentFolderAndPathAreNeverSearched) {
+  char temp[MAX_PATH];
+  ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0U);
+  std::string base = std::string(temp) + "vadro-loader-" + std::to_string(GetCurrentProcessId());
+  const std::string current = base + "-current";
+  const std::string onPath = base + "-path";
+  const char* const names[] = {"usbcd_in_current_folder.dll", "usbcd_on_path.dll"};
+  const std::string planted[] = {current + "\\" + names[0], onPath + "\\" + names[1]};
+  // Left by an earlier run of the same process number that ended early, they are used again.
+  for (const std::string& folder : {current, onPath}) CreateDirectoryA(folder.c_str(), nullptr);
+  for (const std::string& file : planted) {
+    ASSERT_TRUE(CopyFileA((OwnFolder() + "usbcd_decorated.dll").c_str(), file.c_str(), FALSE));
+  }
+  char previousFolder[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previousFolder);
+  static char previousPath[32767];
+  std::string oldPath(previousPath, GetEnvironmentVariableA("PATH", previousPath, sizeof previousPath));
+  SetCurrentDirectoryA(current.c_str());
+  SetEnvironmentVariableA("PATH", (onPath + ";" + oldPath).c_str());
+
+  for (const char* name : names) {
+    VendorLibrary table{};
+    EXPECT_FALSE(BindVendorLibrary(name, table).loaded) << name;
+    EXPECT_EQ(LoadByFullPath(name), nullptr) << name;
+  }
+  HMODULE beside = LoadByFullPath("usbcd_decorated.dll");
+  EXPECT_NE(beside, nullptr) << "the program's folder is searched";
+  if (beside != nullptr) FreeLibrary(beside);
+  // The standard search finds both: the refusals above are the loader's own.
+  for (const char* name : names) {
+    HMODULE found = LoadLibraryA(name);
+    EXPECT_NE(found, nullptr) << name;
+    if (found != nullptr) FreeLibrary(found);
+  }
+
+  SetEnvironmentVariableA("PATH", oldPath.c_str());
+  SetCurrentDirectoryA(previousFolder);
+  for (const std::string& file : planted) DeleteFileA(file.c_str());
+  for (const std::string& folder : {current, onPath}) RemoveDirectoryA(folder.c_str());
 }
 
 TEST(VendorLoaderTest, SimulatorLibraryLoadsByItsPlainNames) {

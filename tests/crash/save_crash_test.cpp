@@ -18,6 +18,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bankmap/bank_map_file.h"
 #include "bankmap/xml_apartment.h"
@@ -95,6 +96,21 @@ struct Check {
   std::int32_t version = 0;
   std::string fault;
 };
+
+// Removes the files that saves create before they take the name Vadro.xml ("Vadro.xml.*.new");
+// true when there was one.
+bool RemoveNewFiles(const fs::path& folder) {
+  std::vector<fs::path> found;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name.size() > 14 && name.compare(0, 10, "Vadro.xml.") == 0 &&
+        name.compare(name.size() - 4, 4, ".new") == 0) {
+      found.push_back(entry.path());
+    }
+  }
+  for (const fs::path& path : found) fs::remove(path);
+  return !found.empty();
+}
 
 Check CheckFile(const fs::path& folder, std::int32_t lastVersion) {
   Check check;
@@ -197,7 +213,6 @@ int RunTest(const fs::path& folder, int kills) {
   std::int32_t version = kFirstVersion;
   int midSave = 0;
   fs::path marker = folder / kReadyName;
-  fs::path leftover = folder / "Vadro.xml.new";
   for (int k = 1; k <= kills; ++k) {
     fs::remove(marker);
     ChildProcess writer;
@@ -214,11 +229,8 @@ int RunTest(const fs::path& folder, int kills) {
       std::printf("FAIL: the writer had stopped by itself before kill %d (a load or save failed)\n", k);
       return 1;
     }
-    // A temporary file left behind means the kill came while the new content was being written.
-    if (fs::exists(leftover)) {
-      ++midSave;
-      fs::remove(leftover);
-    }
+    // A new file left behind means the kill came while the new content was being written.
+    if (RemoveNewFiles(folder)) ++midSave;
     Check check = CheckFile(folder, version);
     if (!check.whole) {
       std::printf("FAIL after kill %d: %s\n", k, check.fault.c_str());

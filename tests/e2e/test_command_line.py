@@ -1,6 +1,7 @@
 """The command line as a user types it: usage text, refusals, exit status."""
 import os
 import shutil
+import subprocess
 import time
 import unittest
 
@@ -33,6 +34,14 @@ class CommandLineTest(E2ETest):
         self.assertEqual(out, texts.CANNOT_LOAD_LIBRARY)
         status, out, _ = self.ws.run([])
         self.assertEqual(out, texts.USAGE)
+        # A USBCDDLL.dll in the folder the program is run from, not beside it, is not loaded.
+        elsewhere = os.path.join(self.ws.dir, "elsewhere")
+        os.mkdir(elsewhere)
+        shutil.copy2(os.path.join(BUILD, "USBCDDLL.dll"), elsewhere)
+        done = subprocess.run(self.ws.command(["25"]), stdin=subprocess.DEVNULL, capture_output=True, cwd=elsewhere,
+                              env=self.ws.env(), timeout=180)
+        self.assertEqual((done.returncode, done.stdout), (0, texts.CANNOT_LOAD_LIBRARY))
+        self.assertEqual(self.ws.trace_lines(), [])
         # A library of the other width (64-bit beside a 32-bit exe, or the reverse) is not loaded.
         build = os.path.normpath(BUILD)
         other = os.path.join(os.path.dirname(build), "windows" if build.endswith("64") else "windows64")

@@ -1,5 +1,7 @@
 """Disc selection from end to end: the screens a person sees, the bytes on a redirected stdout and
 the order and timing of the device calls in the simulator's trace."""
+import os
+import subprocess
 import unittest
 
 from harness import E2ETest, WINDOWS
@@ -79,6 +81,26 @@ class SelectionTest(E2ETest):
         self.assertEqual(out, texts.WARNING)
         self.assertEqual(trace_checks.selection_calls(self.ws.trace_lines()), [])
         self.assertEqual(self.ws.trace_lines()[-1][1], "CloseUSBCDLibrary = 0")
+
+        # Output piped into a reader that stops after 40 bytes (| head -c 40): the writes after
+        # that fail quietly, and the run still ends in order.
+        os.remove(self.ws.trace)
+        process = subprocess.Popen(self.ws.command(["189-186"]), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL, cwd=self.ws.dir, env=self.ws.env())
+        self.assertEqual(process.stdout.read(40), texts.WARNING[:40])
+        process.stdout.close()
+        self.assertEqual(process.wait(timeout=60), 0)
+        self.assertEqual(self.ws.trace_lines()[-1][1], "CloseUSBCDLibrary = 0")
+
+    @unittest.skipIf(WINDOWS, "the Windows build reads bank numbers from the console, never from a pipe")
+    def test_first_use_with_bank_numbers_piped_in_with_windows_line_ends(self):
+        # CR LF is one Enter: an empty second one would bring up the warning, which takes the next key.
+        status, out, _ = self.ws.run(["189-186"], stdin=b"1\r\n2\r\n")
+        self.assertEqual(status, 0)
+        dialogue = "".join(texts.PROMPT + texts.assigned(device, bank) + "\r\n" for device, bank in ((3, 1), (7, 2)))
+        self.assertEqual(out, texts.FIRST_TIME + dialogue.encode() + texts.CREATED + texts.WARNING)
+        with open(self.ws.xml) as f:
+            self.assertRegex(f.read(), r'ID="3" Bank="1".*ID="7" Bank="2"')
 
     def test_broken_bank_map_ends_the_run_with_its_message(self):
         for content, message in ((b"<CDLibraryList><Item ID=", texts.CANNOT_LOAD_XML),

@@ -1,0 +1,39 @@
+// The Windows document object: what every document that the program makes is set to.
+#include <windows.h>
+
+#include <msxml.h>
+
+#include <gtest/gtest.h>
+
+#include "bankmap/bankmap_test_support.h"
+#include "bankmap/xml_document.h"
+
+namespace vadro {
+namespace {
+
+// The document object behind a holder.
+class OpenDocument : public XmlDocument {
+ public:
+  IXMLDOMDocument* Object() const { return static_cast<IXMLDOMDocument*>(handle); }
+};
+
+bool ResolvesExternals(const OpenDocument& document) {
+  VARIANT_BOOL resolve = VARIANT_TRUE;
+  EXPECT_EQ(document.Object()->get_resolveExternals(&resolve), S_OK);
+  return resolve != VARIANT_FALSE;
+}
+
+// The document class fetches the external DTDs and entities that a file names (over the network
+// too) unless told not to; it is told so before anything is loaded, and a load keeps it so.
+TEST(XmlDocumentWin32Test, DocumentsNeverFetchWhatAFileNames) {
+  bankmap_test::ScratchFolder folder;
+  folder.Write("doc.xml", "<!DOCTYPE CDLibraryList SYSTEM \"absent.dtd\"><CDLibraryList/>");
+  OpenDocument document;
+  ASSERT_TRUE(document.Create());
+  EXPECT_FALSE(ResolvesExternals(document));
+  EXPECT_TRUE(document.Load(folder.PathOf("doc.xml").c_str())) << "the absent DTD was looked for";
+  EXPECT_FALSE(ResolvesExternals(document));
+}
+
+}  // namespace
+}  // namespace vadro
