@@ -10,7 +10,7 @@ option(VADRO_FUZZ "Build the libFuzzer targets under fuzz/ (clang)" OFF)
 
 if(VADRO_SANITIZE STREQUAL "address")
   # pointer-compare and pointer-subtract report `<` and `-` on pointers into different objects,
-  # with the run-time option that vadro_add_test sets.
+  # with the run-time option detect_invalid_pointer_pairs that the asan test preset sets.
   set(vadro_sanitize_flags -fsanitize=address,undefined,pointer-compare,pointer-subtract
       -fno-sanitize-recover=all)
 elseif(VADRO_SANITIZE STREQUAL "thread")

@@ -14,12 +14,6 @@ function(vadro_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} vadro_options GTest::gtest GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
-  if(VADRO_SANITIZE STREQUAL "address")
-    # Pointers of different objects compared or subtracted are reported; an allocation too large
-    # for the sanitizer fails as the heap's own exhaustion does instead of ending the test.
-    set_tests_properties(${name} PROPERTIES
-      ENVIRONMENT "ASAN_OPTIONS=detect_invalid_pointer_pairs=2:allocator_may_return_null=1")
-  endif()
 endfunction()
 
 # A test that drives the simulator: on Windows its USBCDDLL.dll must lie beside the test, where
