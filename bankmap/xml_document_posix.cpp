@@ -11,7 +11,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -219,16 +218,15 @@ void XmlElement::SetAttribute(const char* name, std::int32_t value) {
 
 bool XmlElement::GetAttribute(const char* name, HeapString& text) const {
   RequireHandle(handle);
-  // Only the attributes written on the element: a default that the DTD declares is not one.
-  for (xmlAttrPtr attribute = AsNode(handle)->properties; attribute != nullptr; attribute = attribute->next) {
-    if (attribute->ns != nullptr || std::strcmp(AsText(attribute->name), name) != 0) continue;
-    xmlChar* value = xmlNodeListGetString(attribute->doc, attribute->children, 1);
-    if (value == nullptr && attribute->children != nullptr) throw XmlError(kXmlOutOfMemory);
-    text.Assign(value != nullptr ? AsText(value) : "");
-    xmlFree(value);
-    return true;
-  }
-  return false;
+  // An attribute without a namespace, written on the element or given a default by the DTD;
+  // references to entities in its text are resolved.
+  xmlNodePtr node = AsNode(handle);
+  if (xmlHasNsProp(node, AsXmlText(name), nullptr) == nullptr) return false;
+  xmlChar* value = xmlGetNoNsProp(node, AsXmlText(name));
+  if (value == nullptr) throw XmlError(kXmlOutOfMemory);
+  text.Assign(AsText(value));
+  xmlFree(value);
+  return true;
 }
 
 void XmlElement::AppendChild(const XmlElement& child) {

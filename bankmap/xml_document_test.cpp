@@ -103,7 +103,9 @@ TEST_F(XmlDocumentTest, AttributesAreSetReplacedAndReadAsText) {
     EXPECT_STREQ("-2147483648", text.Text());
   }
 
-  ASSERT_TRUE(LoadText("<!DOCTYPE r [<!ENTITY two \"&#50;\">]><r><e ID=\"\" Bank=\" 1&#50;&two;x \"/></r>"));
+  ASSERT_TRUE(
+      LoadText("<!DOCTYPE r [<!ENTITY two \"&#50;\"><!ATTLIST e Shelf CDATA \"top\">]>"
+               "<r><e ID=\"\" Bank=\" 1&#50;&two;x \"/></r>"));
   XmlElement root = document.DocumentElement();
   XmlNodeList list = root.ChildNodes();
   XmlNode node;
@@ -113,6 +115,8 @@ TEST_F(XmlDocumentTest, AttributesAreSetReplacedAndReadAsText) {
   EXPECT_STREQ("", text.Text());
   ASSERT_TRUE(entry.GetAttribute("Bank", text));
   EXPECT_STREQ(" 122x ", text.Text());
+  ASSERT_TRUE(entry.GetAttribute("Shelf", text));  // a default that the DTD gives
+  EXPECT_STREQ("top", text.Text());
   EXPECT_FALSE(list.NextNode(node));
   EXPECT_TRUE(node.IsEmpty());
 }
