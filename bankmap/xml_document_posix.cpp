@@ -113,21 +113,36 @@ bool IsBlank(const xmlChar* text) {
   return true;
 }
 
-// The node after `node` in document order, within `root`; its children are skipped when `enter`
-// is false. Null after the last.
-xmlNodePtr Following(xmlNodePtr node, xmlNodePtr root, bool enter) {
-  if (enter && node->children != nullptr) return node->children;
-  while (node != root && node->next == nullptr) node = node->parent;
-  return node == root ? nullptr : node->next;
+// Whether white space is kept inside `element`: what its xml:space says, else `inherited`.
+bool KeepsSpace(xmlNodePtr element, bool inherited) {
+  xmlChar* space = xmlGetNsProp(element, AsXmlText("space"), XML_XML_NAMESPACE);
+  if (space == nullptr) return inherited;
+  bool keep = xmlStrEqual(space, AsXmlText("preserve")) != 0 ||
+              (inherited && xmlStrEqual(space, AsXmlText("default")) == 0);
+  xmlFree(space);
+  return keep;
 }
 
-// Removes whitespace-only text everywhere below `root`, walking without recursion however deep
-// the file nests. The children of an entity reference belong to the entity's declaration and are
-// left alone.
+// Removes whitespace-only text everywhere below `root`, unless xml:space="preserve" asks to keep
+// it, walking without recursion however deep the file nests. The children of an entity
+// reference belong to the entity's declaration and are left alone.
 void DropBlankText(xmlNodePtr root) {
-  for (xmlNodePtr node = root; node != nullptr;) {
-    xmlNodePtr next = Following(node, root, node->type == XML_ELEMENT_NODE);
-    if (node->type == XML_TEXT_NODE && IsBlank(node->content) && xmlNodeGetSpacePreserve(node->parent) != 1) {
+  std::vector<bool> keep{xmlNodeGetSpacePreserve(root) == 1};  // for `parent` and its ancestors
+  xmlNodePtr parent = root;
+  xmlNodePtr node = root->children;
+  for (;;) {
+    while (node == nullptr) {
+      if (parent == root) return;
+      keep.pop_back();
+      node = parent->next;
+      parent = parent->parent;
+    }
+    xmlNodePtr next = node->next;
+    if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+      keep.push_back(KeepsSpace(node, keep.back()));
+      parent = node;
+      next = node->children;
+    } else if (node->type == XML_TEXT_NODE && !keep.back() && IsBlank(node->content)) {
       xmlUnlinkNode(node);
       xmlFreeNode(node);
     }

@@ -136,8 +136,8 @@ TEST_F(XmlDocumentTest, AnEmptyRootHasNoChildNodes) {
   ASSERT_TRUE(LoadText("<r>\n\n   \t</r>"));
   EXPECT_TRUE(ChildKinds().empty());
   // Unless the file asks for its white space to be kept.
-  ASSERT_TRUE(LoadText("<r xml:space=\"preserve\"> <a/></r>"));
-  EXPECT_EQ((std::vector<bool>{false, true}), ChildKinds());
+  ASSERT_TRUE(LoadText("<r xml:space=\"preserve\"> <a xml:space=\"default\"> <b/> </a> </r>"));
+  EXPECT_EQ((std::vector<bool>{false, true, false}), ChildKinds());
 }
 
 // Text, attributes, references and sections come back as they were loaded: saving the loaded
