@@ -193,6 +193,13 @@ bool WriteDocument(xmlDocPtr document, std::FILE* file) {
     std::string declaration = DeclarationOf(document) + "\r\n";
     if (std::fwrite(declaration.data(), 1, declaration.size(), file) != declaration.size()) return false;
   }
+  // libxml2 writes the characters of attribute values beyond ASCII as they are only in a
+  // document that says it is in UTF-8, and as references in any other: the saved form would
+  // change between a first save and the save of what it loads as.
+  if (document->encoding == nullptr || xmlStrEqual(document->encoding, AsXmlText("UTF-8")) == 0) {
+    xmlFree(const_cast<xmlChar*>(document->encoding));
+    document->encoding = xmlStrdup(AsXmlText("UTF-8"));
+  }
   xmlSaveCtxtPtr writer =
       xmlSaveToIO(WriteToFile, nullptr, file, "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
   if (writer == nullptr) return false;

@@ -145,7 +145,7 @@ TEST_F(XmlDocumentTest, AnEmptyRootHasNoChildNodes) {
 TEST_F(XmlDocumentTest, ALoadedDocumentIsSavedWithTheMeaningItWasLoadedWith) {
   ASSERT_TRUE(
       LoadText("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY co \"Co &amp; Sons\">]><r><!-- c --><Item "
-               "ID=\"3\" Bank=\"1\" Note=\"&co; &lt;&#x41;&quot;\">a &amp; b &lt; c&#233;&#13; "
+               "ID=\"3\" Bank=\"1\" Note=\"&co; &lt;&#x41;&quot;&#233;\">a &amp; b &lt; c&#233;&#13; "
                "&co;!<![CDATA[x<y & z]]><?pi &amp;?></Item></r>"));
   ASSERT_TRUE(document.Save(folder.PathOf("first.xml").c_str()));
   std::string first = folder.Read("first.xml");
