@@ -72,14 +72,25 @@ class ErrorLog {
   ErrorLog& operator=(const ErrorLog&) = delete;
 
   bool HadFatal() const { return fatal; }
+  bool HadUndeclaredEntity() const { return undeclaredEntity; }
 
  private:
   static void Collect(void* context, xmlErrorPtr error) {
-    if (error != nullptr && error->level == XML_ERR_FATAL) static_cast<ErrorLog*>(context)->fatal = true;
+    if (error == nullptr) return;
+    auto* log = static_cast<ErrorLog*>(context);
+    if (error->level == XML_ERR_FATAL) log->fatal = true;
+    if (error->code == XML_WAR_UNDECLARED_ENTITY) log->undeclaredEntity = true;
   }
 
   bool fatal = false;
+  bool undeclaredEntity = false;
 };
+
+// Whether the DOCTYPE names an external subset, which is never read but stays in a saved file.
+bool NamesExternalSubset(xmlDocPtr document) {
+  return document->intSubset != nullptr &&
+         (document->intSubset->ExternalID != nullptr || document->intSubset->SystemID != nullptr);
+}
 
 struct ParserDeleter {
   void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
@@ -97,7 +108,14 @@ DocumentPointer Parse(const std::vector<char>& bytes, int options) {
   ErrorLog errors;
   DocumentPointer document(xmlCtxtReadMemory(parser.get(), bytes.data(), static_cast<int>(bytes.size()),
                                              nullptr, nullptr, options));
-  if (errors.HadFatal()) document.reset();
+  // libxml2 lets a reference to an undeclared entity through where the DTD refers to parameter
+  // entities, which might have declared it. The save writes the DTD with those references
+  // resolved, and the saved file would no longer load; only an external subset keeps the
+  // question open in the saved file as well.
+  if (errors.HadFatal() ||
+      (document != nullptr && errors.HadUndeclaredEntity() && !NamesExternalSubset(document.get()))) {
+    document.reset();
+  }
   return document;
 }
 

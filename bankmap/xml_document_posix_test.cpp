@@ -69,6 +69,21 @@ TEST(XmlDocumentPosixTest, AnEntityThatWouldGrowAnAttributePastTheLimitIsRefused
   EXPECT_FALSE(document.Load(folder.PathOf("doc.xml").c_str()));
 }
 
+// A reference to an entity that nothing declares is refused even where a parameter entity might
+// have declared it, as the saved file could not be loaded again. Where an external subset might
+// declare it, the saved file keeps that subset and loads again.
+TEST(XmlDocumentPosixTest, AnUndeclaredEntityLoadsOnlyWhereTheSavedFileLoadsToo) {
+  ScratchFolder folder;
+  XmlDocument document;
+  folder.Write("doc.xml", "<!DOCTYPE r [<!ENTITY % p \"\"> %p;]><r><e ID=\"3\">&nowhere;</e></r>");
+  ASSERT_TRUE(document.Create());
+  EXPECT_FALSE(document.Load(folder.PathOf("doc.xml").c_str()));
+  folder.Write("doc.xml", "<!DOCTYPE r SYSTEM \"r.dtd\"><r><e ID=\"3\">&nowhere;</e></r>");
+  ASSERT_TRUE(document.Load(folder.PathOf("doc.xml").c_str()));
+  ASSERT_TRUE(document.Save(folder.PathOf("saved.xml").c_str()));
+  EXPECT_TRUE(document.Load(folder.PathOf("saved.xml").c_str())) << folder.Read("saved.xml");
+}
+
 // libxml2 reports errors, warnings and failed writes through handlers of its own; none of it
 // reaches standard error.
 TEST(XmlDocumentPosixTest, NothingIsPrintedByTheLibrary) {
