@@ -2,7 +2,7 @@
 
 namespace vadro {
 
-// pugixml documents belong to no apartment.
+// libxml2 documents belong to no apartment.
 XmlApartment::XmlApartment() = default;
 
 // Not defaulted: the Windows build's destructor leaves the apartment, so the shared declaration

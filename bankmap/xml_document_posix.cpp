@@ -1,159 +1,171 @@
-// XmlDocument on pugixml, made to behave like the Windows document object: comments, processing
-// instructions, text and CDATA sections are nodes; whitespace-only text is dropped; a file that
-// is not one well-formed document fails to load; new elements live outside the tree until they
-// are appended.
-//
-// pugixml alone is more lenient than the Windows object. A load therefore also refuses what that
-// object refuses: bytes that do not fit their encoding (xml_source_text.h), references that do
-// not resolve and entities that blow up (xml_entity_table.h), a '<' in an attribute value,
-// duplicate attributes, a declaration anywhere but at the start, and elements nested deeper than
-// the Windows object reads.
+// XmlDocument on libxml2, which builds the tree the way the Windows document object does:
+// comments, processing instructions, text, CDATA sections and references to declared entities
+// are nodes; whitespace-only text is dropped unless xml:space="preserve" asks to keep it; a file
+// that is not one well-formed document fails to load; new elements live outside the tree until
+// they are appended. libxml2 detects and converts the file's encoding, reads the internal DTD
+// subset and keeps its own limits on names, texts, nesting and entity expansion.
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+
+#include <climits>
 #include <cstdio>
-#include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
-#include <pugixml.hpp>
-
 #include "bankmap/xml_document.h"
-#include "bankmap/xml_entity_table.h"
-#include "bankmap/xml_source_text.h"
 
 namespace vadro {
 namespace {
 
-// Comments, processing instructions, CDATA and the prolog are kept. The input is parsed as a
-// fragment so that stray text outside the root element becomes visible and can be refused.
-// References are left as written (no parse_escapes) and resolved afterwards by XmlEntityTable,
-// which refuses those that pugixml would silently keep as text.
-constexpr unsigned int kParseOptions = pugi::parse_cdata | pugi::parse_wconv_attribute | pugi::parse_eol |
-                                       pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration |
-                                       pugi::parse_doctype | pugi::parse_fragment;
+// Nothing outside the file is ever fetched: no network, and (through the loader below) no file
+// that a DTD or an entity names either. Entities are not substituted: a reference in text stays
+// a node of its own, and the text of an attribute is resolved when it is read.
+constexpr int kParseOptions = XML_PARSE_NONET;
 
-// The deepest nesting of elements, the root counted as 1, and the longest name that the Windows
-// object loads.
-constexpr int kMaxElementDepth = 257;
-constexpr std::size_t kMaxNameLength = 50000;
-// The longest single text, comment or attribute value that it loads.
-constexpr std::size_t kMaxTextLength = 10000000;
-
-// Each node as it is, without added declaration, indentation or line breaks inside it.
-constexpr unsigned int kSaveFormat = pugi::format_raw | pugi::format_no_declaration;
-
-pugi::xml_document* AsDocument(void* handle) { return static_cast<pugi::xml_document*>(handle); }
-pugi::xml_node AsNode(void* handle) { return pugi::xml_node(static_cast<pugi::xml_node_struct*>(handle)); }
-void* HandleOf(pugi::xml_node node) { return node.internal_object(); }
+xmlDocPtr AsDocument(void* handle) { return static_cast<xmlDocPtr>(handle); }
+xmlNodePtr AsNode(void* handle) { return static_cast<xmlNodePtr>(handle); }
+const xmlChar* AsXmlText(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
+const char* AsText(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
 
 void RequireHandle(void* handle) {
   if (handle == nullptr) throw XmlError(kXmlNoObject);
 }
 
-// Elements created but not yet appended hang below a holding element that the document alone
-// can reach: an element child of the document node with an empty name, which no parsed file
-// can contain. It is never read or saved.
-bool IsHoldingElement(pugi::xml_node node) {
-  return node.type() == pugi::node_element && node.name()[0] == 0 &&
-         node.parent().type() == pugi::node_document;
+xmlParserInputPtr RefuseExternalEntity(const char* /*url*/, const char* /*id*/,
+                                       xmlParserCtxtPtr /*context*/) {
+  return nullptr;
 }
 
-pugi::xml_node HoldingElement(pugi::xml_document& document) {
-  for (pugi::xml_node child : document.children()) {
-    if (IsHoldingElement(child)) return child;
+// libxml2 prints its errors to standard error unless told otherwise; the program has messages
+// of its own.
+void IgnoreMessage(void* /*context*/, const char* /*format*/, ...) {}
+void IgnoreError(void* /*context*/, xmlErrorPtr /*error*/) {}
+
+// The library's global state is set up once per process; the error handlers belong to the
+// thread that sets them, so the calling thread gets its own too (threads that first touch the
+// library later start from the defaults set here).
+void PrepareLibrary() {
+  static const bool prepared = [] {
+    xmlInitParser();
+    xmlSetExternalEntityLoader(RefuseExternalEntity);
+    xmlThrDefSetGenericErrorFunc(nullptr, IgnoreMessage);
+    xmlThrDefSetStructuredErrorFunc(nullptr, IgnoreError);
+    return true;
+  }();
+  static_cast<void>(prepared);
+  xmlSetGenericErrorFunc(nullptr, IgnoreMessage);
+  xmlSetStructuredErrorFunc(nullptr, IgnoreError);
+}
+
+// The errors of one parse, collected rather than printed, while the object lives. A fatal one
+// fails the load even where the parser went on: bytes that do not convert after the root element
+// end the text there without making the document ill-formed.
+class ErrorLog {
+ public:
+  ErrorLog() { xmlSetStructuredErrorFunc(this, Collect); }
+  ~ErrorLog() { xmlSetStructuredErrorFunc(nullptr, IgnoreError); }
+  ErrorLog(const ErrorLog&) = delete;
+  ErrorLog& operator=(const ErrorLog&) = delete;
+
+  bool HadFatal() const { return fatal; }
+  bool HadUndeclaredEntity() const { return undeclaredEntity; }
+
+ private:
+  static void Collect(void* context, xmlErrorPtr error) {
+    if (error == nullptr) return;
+    auto* log = static_cast<ErrorLog*>(context);
+    if (error->level == XML_ERR_FATAL) log->fatal = true;
+    if (error->code == XML_WAR_UNDECLARED_ENTITY) log->undeclaredEntity = true;
   }
-  return document.append_child(pugi::node_element);
+
+  bool fatal = false;
+  bool undeclaredEntity = false;
+};
+
+// Whether the DOCTYPE names an external subset, which is never read but stays in a saved file.
+bool NamesExternalSubset(xmlDocPtr document) {
+  return document->intSubset != nullptr &&
+         (document->intSubset->ExternalID != nullptr || document->intSubset->SystemID != nullptr);
 }
 
-bool HasDuplicateAttribute(pugi::xml_node element) {
-  for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
-    for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
-      if (std::strcmp(a.name(), b.name()) == 0) return true;
-    }
+struct ParserDeleter {
+  void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
+};
+struct DocumentDeleter {
+  void operator()(xmlDocPtr document) const { xmlFreeDoc(document); }
+};
+using DocumentPointer = std::unique_ptr<xmlDoc, DocumentDeleter>;
+
+// The document in `bytes`, parsed with `options`; null when it is not well-formed.
+DocumentPointer Parse(const std::vector<char>& bytes, int options) {
+  if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return nullptr;
+  std::unique_ptr<xmlParserCtxt, ParserDeleter> parser(xmlNewParserCtxt());
+  if (parser == nullptr) return nullptr;
+  ErrorLog errors;
+  DocumentPointer document(xmlCtxtReadMemory(parser.get(), bytes.data(), static_cast<int>(bytes.size()),
+                                             nullptr, nullptr, options));
+  // libxml2 lets a reference to an undeclared entity through where the DTD refers to parameter
+  // entities, which might have declared it. The save writes the DTD with those references
+  // resolved, and the saved file would no longer load; only an external subset keeps the
+  // question open in the saved file as well.
+  if (errors.HadFatal() ||
+      (document != nullptr && errors.HadUndeclaredEntity() && !NamesExternalSubset(document.get()))) {
+    document.reset();
   }
-  return false;
+  return document;
 }
 
-bool IsReservedTarget(const char* name) {
-  return (name[0] | 0x20) == 'x' && (name[1] | 0x20) == 'm' && (name[2] | 0x20) == 'l' && name[3] == 0;
+// Whether the DTD declares general entities, whose references the tree keeps as nodes.
+bool DeclaresEntities(xmlDocPtr document) {
+  return document->intSubset != nullptr && document->intSubset->entities != nullptr;
 }
 
-// Every node below `root`, walked without recursion however deep the file nests: attributes
-// distinct and their references resolved (the values replaced by the resolved text), references
-// in text resolvable, no declaration, the nesting, names and texts within what the Windows
-// object reads.
-bool IsWellFormedTree(pugi::xml_node root, const XmlEntityTable& entities) {
-  std::string resolved;
-  int depth = 1;
-  pugi::xml_node node = root;
+bool IsBlank(const xmlChar* text) {
+  for (; *text != 0; ++text) {
+    if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') return false;
+  }
+  return true;
+}
+
+// Whether white space is kept inside `element`: what its xml:space says, else `inherited`.
+bool KeepsSpace(xmlNodePtr element, bool inherited) {
+  xmlChar* space = xmlGetNsProp(element, AsXmlText("space"), XML_XML_NAMESPACE);
+  if (space == nullptr) return inherited;
+  bool keep = xmlStrEqual(space, AsXmlText("preserve")) != 0 ||
+              (inherited && xmlStrEqual(space, AsXmlText("default")) == 0);
+  xmlFree(space);
+  return keep;
+}
+
+// Removes whitespace-only text everywhere below `root`, unless xml:space="preserve" asks to keep
+// it, walking without recursion however deep the file nests. The children of an entity
+// reference belong to the entity's declaration and are left alone.
+void DropBlankText(xmlNodePtr root) {
+  std::vector<bool> keep{xmlNodeGetSpacePreserve(root) == 1};  // for `parent` and its ancestors
+  xmlNodePtr parent = root;
+  xmlNodePtr node = root->children;
   for (;;) {
-    if (std::strlen(node.value()) > kMaxTextLength) return false;
-    switch (node.type()) {
-      case pugi::node_element:
-        if (depth > kMaxElementDepth || std::strlen(node.name()) > kMaxNameLength ||
-            HasDuplicateAttribute(node)) {
-          return false;
-        }
-        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-          if (std::strlen(a.name()) > kMaxNameLength || std::strlen(a.value()) > kMaxTextLength ||
-              !entities.Expand(a.value(), true, resolved) || !a.set_value(resolved.c_str())) {
-            return false;
-          }
-        }
-        break;
-      case pugi::node_pcdata:
-        if (!entities.Expand(node.value(), false, resolved)) return false;
-        break;
-      case pugi::node_declaration:
-      case pugi::node_doctype:
-        return false;
-      case pugi::node_pi:
-        if (IsReservedTarget(node.name())) return false;
-        break;
-      default:
-        break;
+    while (node == nullptr) {
+      if (parent == root) return;
+      keep.pop_back();
+      node = parent->next;
+      parent = parent->parent;
     }
-    // Next in document order: first child, else the next sibling of the nearest ancestor.
-    if (node.first_child()) {
-      node = node.first_child();
-      ++depth;
-      continue;
+    xmlNodePtr next = node->next;
+    if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+      keep.push_back(KeepsSpace(node, keep.back()));
+      parent = node;
+      next = node->children;
+    } else if (node->type == XML_TEXT_NODE && !keep.back() && IsBlank(node->content)) {
+      xmlUnlinkNode(node);
+      xmlFreeNode(node);
     }
-    while (node != root && !node.next_sibling()) {
-      node = node.parent();
-      --depth;
-    }
-    if (node == root) return true;
-    node = node.next_sibling();
+    node = next;
   }
-}
-
-// A document the Windows object would accept: exactly one root element, and beside it only the
-// prolog, comments and processing instructions; the tree well-formed as above.
-bool IsOneDocument(const pugi::xml_document& document) {
-  XmlEntityTable entities;
-  int roots = 0;
-  for (pugi::xml_node child : document.children()) {
-    switch (child.type()) {
-      case pugi::node_element:
-        if (++roots > 1 || !IsWellFormedTree(child, entities)) return false;
-        break;
-      case pugi::node_pi:
-        if (IsReservedTarget(child.name())) return false;
-        break;
-      case pugi::node_declaration:
-        // pugixml takes "<?XML" for a declaration too; the Windows object refuses that name.
-        if (child != document.first_child() || std::strcmp(child.name(), "xml") != 0) return false;
-        break;
-      case pugi::node_comment:
-        break;
-      case pugi::node_doctype:
-        if (roots != 0 || !entities.Read(child.value())) return false;
-        break;
-      default:
-        return false;
-    }
-  }
-  return roots == 1;
 }
 
 // The whole content of the file at `path`; false when it cannot be opened or read (a directory
@@ -169,19 +181,53 @@ bool ReadWholeFile(const char* path, std::vector<char>& bytes) {
   return !failed;
 }
 
-// Writes to a file and remembers whether every write went through.
-class FileWriter : public pugi::xml_writer {
- public:
-  explicit FileWriter(std::FILE* file) : file(file) {}
-  void write(const void* data, size_t size) override {
-    if (std::fwrite(data, 1, size, file) != size) failed = true;
-  }
-  bool Failed() const { return failed; }
+int WriteToFile(void* file, const char* data, int size) {
+  return std::fwrite(data, 1, static_cast<std::size_t>(size), static_cast<std::FILE*>(file)) ==
+                 static_cast<std::size_t>(size)
+             ? size
+             : -1;
+}
 
- private:
-  std::FILE* file;
-  bool failed = false;
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
 };
+
+// The declaration that heads a saved document that was loaded with one: the text is always
+// UTF-8, whatever encoding the loaded file declared.
+std::string DeclarationOf(xmlDocPtr document) {
+  std::string text = "<?xml version=\"";
+  text += document->version != nullptr ? AsText(document->version) : "1.0";
+  text += "\" encoding=\"UTF-8\"";
+  if (document->standalone >= 0)
+    text += document->standalone == 1 ? " standalone=\"yes\"" : " standalone=\"no\"";
+  return text + "?>";
+}
+
+// Writes each top-level node of `document` on a line of its own, the declaration first when the
+// document was loaded with one, in UTF-8. False when a write fails.
+bool WriteDocument(xmlDocPtr document, std::FILE* file) {
+  // A document without a declaration has standalone -1; one with it has -2 or its value.
+  if (document->standalone != -1) {
+    std::string declaration = DeclarationOf(document) + "\r\n";
+    if (std::fwrite(declaration.data(), 1, declaration.size(), file) != declaration.size()) return false;
+  }
+  // libxml2 writes the characters of attribute values beyond ASCII as they are only in a
+  // document that says it is in UTF-8, and as references in any other: the saved form would
+  // change between a first save and the save of what it loads as.
+  if (document->encoding == nullptr || xmlStrEqual(document->encoding, AsXmlText("UTF-8")) == 0) {
+    xmlFree(const_cast<xmlChar*>(document->encoding));
+    document->encoding = xmlStrdup(AsXmlText("UTF-8"));
+  }
+  xmlSaveCtxtPtr writer =
+      xmlSaveToIO(WriteToFile, nullptr, file, "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
+  if (writer == nullptr) return false;
+  bool written = true;
+  for (xmlNodePtr node = document->children; node != nullptr && written; node = node->next) {
+    written =
+        xmlSaveTree(writer, node) >= 0 && xmlSaveFlush(writer) >= 0 && std::fwrite("\r\n", 1, 2, file) == 2;
+  }
+  return xmlSaveClose(writer) >= 0 && written;
+}
 
 }  // namespace
 
@@ -190,132 +236,133 @@ void XmlNode::Reset() noexcept { handle = nullptr; }
 
 XmlElement XmlNode::AsElement() const {
   RequireHandle(handle);
-  pugi::xml_node node = AsNode(handle);
-  return XmlElement(node.type() == pugi::node_element ? HandleOf(node) : nullptr);
+  return XmlElement(AsNode(handle)->type == XML_ELEMENT_NODE ? handle : nullptr);
 }
 
 void XmlElement::Reset() noexcept {
   if (handle == nullptr) return;
-  pugi::xml_node node = AsNode(handle);
   // The last holder of an element that never entered the tree: the element goes, with whatever
   // was appended to it.
-  pugi::xml_node parent = node.parent();
-  if (IsHoldingElement(parent)) parent.remove_child(node);
+  xmlNodePtr node = AsNode(handle);
+  if (node->parent == nullptr) xmlFreeNode(node);
   handle = nullptr;
 }
 
 void XmlElement::SetAttribute(const char* name, std::int32_t value) {
   RequireHandle(handle);
-  pugi::xml_node node = AsNode(handle);
-  pugi::xml_attribute attribute = node.attribute(name);
-  if (!attribute) attribute = node.append_attribute(name);
-  if (!attribute || !attribute.set_value(static_cast<int>(value))) throw XmlError(kXmlOutOfMemory);
+  std::string text = std::to_string(value);
+  if (xmlSetProp(AsNode(handle), AsXmlText(name), AsXmlText(text.c_str())) == nullptr) {
+    throw XmlError(kXmlOutOfMemory);
+  }
 }
 
 bool XmlElement::GetAttribute(const char* name, HeapString& text) const {
   RequireHandle(handle);
-  pugi::xml_attribute attribute = AsNode(handle).attribute(name);
-  if (!attribute) return false;
-  text.Assign(attribute.value());
+  // An attribute without a namespace, written on the element or given a default by the DTD;
+  // references to entities in its text are resolved.
+  xmlNodePtr node = AsNode(handle);
+  if (xmlHasNsProp(node, AsXmlText(name), nullptr) == nullptr) return false;
+  xmlChar* value = xmlGetNoNsProp(node, AsXmlText(name));
+  if (value == nullptr) throw XmlError(kXmlOutOfMemory);
+  text.Assign(AsText(value));
+  xmlFree(value);
   return true;
 }
 
 void XmlElement::AppendChild(const XmlElement& child) {
   RequireHandle(handle);
   RequireHandle(child.handle);
-  if (!AsNode(handle).append_move(AsNode(child.handle))) throw XmlError(kXmlNoObject);
+  xmlUnlinkNode(AsNode(child.handle));
+  if (xmlAddChild(AsNode(handle), AsNode(child.handle)) == nullptr) throw XmlError(kXmlNoObject);
 }
 
 XmlNodeList XmlElement::ChildNodes() const {
   RequireHandle(handle);
   // The list's state is the next node to hand out.
-  auto* next = new (std::nothrow) pugi::xml_node(AsNode(handle).first_child());
+  auto* next = new (std::nothrow) xmlNodePtr(AsNode(handle)->children);
   if (next == nullptr) throw XmlError(kXmlOutOfMemory);
   return XmlNodeList(next);
 }
 
 void XmlNodeList::Reset() noexcept {
-  delete static_cast<pugi::xml_node*>(handle);
+  delete static_cast<xmlNodePtr*>(handle);
   handle = nullptr;
 }
 
 bool XmlNodeList::NextNode(XmlNode& node) {
   RequireHandle(handle);
   node.Reset();
-  auto* next = static_cast<pugi::xml_node*>(handle);
-  if (!*next) return false;
-  node.handle = HandleOf(*next);
-  *next = next->next_sibling();
+  auto* next = static_cast<xmlNodePtr*>(handle);
+  if (*next == nullptr) return false;
+  node.handle = *next;
+  *next = (*next)->next;
   return true;
 }
 
 void XmlDocument::Reset() noexcept {
-  delete AsDocument(handle);
+  if (handle != nullptr) xmlFreeDoc(AsDocument(handle));
   handle = nullptr;
 }
 
 bool XmlDocument::Create() {
   Reset();
-  handle = new (std::nothrow) pugi::xml_document();
+  PrepareLibrary();
+  handle = xmlNewDoc(AsXmlText("1.0"));
   return handle != nullptr;
 }
 
 bool XmlDocument::Load(const char* path) {
   if (handle == nullptr) return false;
-  pugi::xml_document& document = *AsDocument(handle);
-  document.reset();
+  PrepareLibrary();
+  Reset();
   std::vector<char> bytes;
-  std::string text;
-  if (!ReadWholeFile(path, bytes) || !ToXmlUtf8(bytes.data(), bytes.size(), text)) return false;
-  std::vector<char>().swap(bytes);
-  pugi::xml_parse_result result =
-      document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
-  if (result && IsOneDocument(document)) return true;
-  document.reset();
-  return false;
+  DocumentPointer document;
+  if (ReadWholeFile(path, bytes)) document = Parse(bytes, kParseOptions);
+  // The tree keeps entity references, whose expansion is left to whoever reads the text. Parsed
+  // again with every entity substituted, the file meets libxml2's limits on how far entities may
+  // grow it, which a file that refers to one entity many times would otherwise escape.
+  if (document != nullptr && DeclaresEntities(document.get()) &&
+      Parse(bytes, kParseOptions | XML_PARSE_NOENT) == nullptr) {
+    document.reset();
+  }
+  if (document == nullptr) {
+    handle = xmlNewDoc(AsXmlText("1.0"));
+    return false;
+  }
+  xmlNodePtr root = xmlDocGetRootElement(document.get());
+  if (root != nullptr) DropBlankText(root);
+  handle = document.release();
+  return true;
 }
 
 bool XmlDocument::Save(const char* path) {
   if (handle == nullptr) return false;
-  std::FILE* file = std::fopen(path, "wb");
+  PrepareLibrary();
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "wb"));
   if (file == nullptr) return false;
-  FileWriter writer(file);
-  // Each top-level node on a line of its own, as the Windows document object writes them.
-  for (pugi::xml_node child : AsDocument(handle)->children()) {
-    if (IsHoldingElement(child)) continue;
-    // The text is always written as UTF-8, whatever encoding the loaded file declared; a
-    // declaration that kept naming the old one would make the saved file unreadable.
-    pugi::xml_attribute encoding =
-        child.type() == pugi::node_declaration ? child.attribute("encoding") : pugi::xml_attribute();
-    if (encoding && !encoding.set_value("UTF-8")) return false;
-    child.print(writer, "", kSaveFormat, pugi::encoding_utf8);
-    writer.write("\r\n", 2);
-  }
-  bool flushed = std::fflush(file) == 0;
-  bool closed = std::fclose(file) == 0;
-  return !writer.Failed() && flushed && closed;
+  bool written = WriteDocument(AsDocument(handle), file.get()) && std::fflush(file.get()) == 0;
+  return std::fclose(file.release()) == 0 && written;
 }
 
 XmlElement XmlDocument::DocumentElement() const {
   RequireHandle(handle);
-  for (pugi::xml_node child : AsDocument(handle)->children()) {
-    if (child.type() == pugi::node_element && !IsHoldingElement(child)) return XmlElement(HandleOf(child));
-  }
-  return XmlElement();
+  return XmlElement(xmlDocGetRootElement(AsDocument(handle)));
 }
 
 XmlElement XmlDocument::CreateElement(const char* name) {
   RequireHandle(handle);
-  pugi::xml_node holding = HoldingElement(*AsDocument(handle));
-  pugi::xml_node element = holding ? holding.append_child(name) : pugi::xml_node();
-  if (!element) throw XmlError(kXmlOutOfMemory);
-  return XmlElement(HandleOf(element));
+  xmlNodePtr element = xmlNewDocNode(AsDocument(handle), nullptr, AsXmlText(name), nullptr);
+  if (element == nullptr) throw XmlError(kXmlOutOfMemory);
+  return XmlElement(element);
 }
 
 void XmlDocument::AppendChild(const XmlElement& child) {
   RequireHandle(handle);
   RequireHandle(child.handle);
-  if (!AsDocument(handle)->append_move(AsNode(child.handle))) throw XmlError(kXmlNoObject);
+  xmlUnlinkNode(AsNode(child.handle));
+  if (xmlAddChild(AsNode(handle), AsNode(child.handle)) == nullptr) {
+    throw XmlError(kXmlNoObject);
+  }
 }
 
 }  // namespace vadro

@@ -1,7 +1,9 @@
-// The Linux document's save, beyond what both builds share: pugixml keeps a loaded file's
-// declaration, which must not go on naming an encoding the saved text is no longer in.
+// The Linux document beyond what both builds share: the text it saves is UTF-8 whatever the
+// loaded file declared, entities stay within libxml2's limits however they are used, libxml2
+// itself prints nothing, and a save closes its file however it ends.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "bankmap/bank_map_file.h"
@@ -18,28 +20,106 @@ std::int32_t ValueOf(const PooledMap& map, std::int32_t key) {
   return value;
 }
 
-// A file that declares an encoding of its own (here UTF-16, with its byte order mark) is extended
-// and saved; the saved file must still read, with the old and the new entry.
-TEST(XmlDocumentPosixTest, AFileInAnotherEncodingStaysReadableAfterASave) {
-  ScratchFolder folder;
-  PooledMap bankMap;
-  const std::string text =
-      "<?xml version=\"1.0\" encoding=\"UTF-16\"?><CDLibraryList><Item ID=\"3\" Bank=\"1\"/>"
-      "</CDLibraryList>";
+std::string Utf16(const std::string& text) {
   std::string utf16 = "\xff\xfe";
   for (char ch : text) utf16 += std::string(1, ch) + '\0';
-  folder.Write("Vadro.xml", utf16);
-  {
+  return utf16;
+}
+
+// A file that declares an encoding of its own is extended and saved; the saved file declares
+// UTF-8, holds the text in UTF-8 and reads with the old and the new entry.
+TEST(XmlDocumentPosixTest, AFileInAnotherEncodingIsSavedAsUtf8AndStaysReadable) {
+  const char* const items = "<CDLibraryList><Item ID=\"3\" Bank=\"1\" Note=\"\xe9\"/></CDLibraryList>";
+  const std::string files[] = {
+      Utf16(std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?>") + items),
+      std::string("<?xml version=\"1.0\" encoding=\"windows-1251\"?>") + items,
+  };
+  const char* const notes[] = {"\xc3\xa9", "\xd0\xb9"};  // U+00E9 and U+0439 in UTF-8
+  for (int i = 0; i < 2; ++i) {
+    ScratchFolder folder;
+    PooledMap bankMap;
+    folder.Write("Vadro.xml", files[i]);
+    {
+      LoadPass pass;
+      ASSERT_TRUE(pass.Run(folder.Directory(), bankMap)) << i;
+      AppendItem(pass.Document(), pass.Root(), 7, 2);
+      ASSERT_TRUE(SaveBankMap(pass.Document(), folder.Directory()));
+    }
+    std::string saved = folder.Read("Vadro.xml");
+    EXPECT_EQ(0u, saved.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<CDLibraryList>")) << saved;
+    EXPECT_NE(std::string::npos, saved.find(std::string("Note=\"") + notes[i] + "\"")) << saved;
+    bankMap.RemoveAll();
     LoadPass pass;
-    ASSERT_TRUE(pass.Run(folder.Directory(), bankMap));
-    AppendItem(pass.Document(), pass.Root(), 7, 2);
-    ASSERT_TRUE(SaveBankMap(pass.Document(), folder.Directory()));
+    ASSERT_TRUE(pass.Run(folder.Directory(), bankMap)) << saved;
+    EXPECT_EQ(3, ValueOf(bankMap, 1));
+    EXPECT_EQ(7, ValueOf(bankMap, 2));
   }
-  bankMap.RemoveAll();
-  LoadPass pass;
-  ASSERT_TRUE(pass.Run(folder.Directory(), bankMap)) << folder.Read("Vadro.xml");
-  EXPECT_EQ(3, ValueOf(bankMap, 1));
-  EXPECT_EQ(7, ValueOf(bankMap, 2));
+}
+
+// One entity of 10,000 characters, 20,000 times in an attribute: 200 MB once resolved. The
+// load refuses it rather than leaving the attribute's text to be built when it is read.
+TEST(XmlDocumentPosixTest, AnEntityThatWouldGrowAnAttributePastTheLimitIsRefused) {
+  ScratchFolder folder;
+  std::string references;
+  for (int i = 0; i < 20000; ++i) references += "&a;";
+  folder.Write("doc.xml", "<!DOCTYPE r [<!ENTITY a \"" + std::string(10000, 'x') +
+                              "\">]><r><e ID=\"3\" Bank=\"" + references + "\"/></r>");
+  XmlDocument document;
+  ASSERT_TRUE(document.Create());
+  EXPECT_FALSE(document.Load(folder.PathOf("doc.xml").c_str()));
+}
+
+// A reference to an entity that nothing declares is refused even where a parameter entity might
+// have declared it, as the saved file could not be loaded again. Where an external subset might
+// declare it, the saved file keeps that subset and loads again.
+TEST(XmlDocumentPosixTest, AnUndeclaredEntityLoadsOnlyWhereTheSavedFileLoadsToo) {
+  ScratchFolder folder;
+  XmlDocument document;
+  folder.Write("doc.xml", "<!DOCTYPE r [<!ENTITY % p \"\"> %p;]><r><e ID=\"3\">&nowhere;</e></r>");
+  ASSERT_TRUE(document.Create());
+  EXPECT_FALSE(document.Load(folder.PathOf("doc.xml").c_str()));
+  folder.Write("doc.xml", "<!DOCTYPE r SYSTEM \"r.dtd\"><r><e ID=\"3\">&nowhere;</e></r>");
+  ASSERT_TRUE(document.Load(folder.PathOf("doc.xml").c_str()));
+  ASSERT_TRUE(document.Save(folder.PathOf("saved.xml").c_str()));
+  EXPECT_TRUE(document.Load(folder.PathOf("saved.xml").c_str())) << folder.Read("saved.xml");
+}
+
+// libxml2 reports errors, warnings and failed writes through handlers of its own; none of it
+// reaches standard error.
+TEST(XmlDocumentPosixTest, NothingIsPrintedByTheLibrary) {
+  ScratchFolder folder;
+  const char* const texts[] = {
+      "<r><e></r>",
+      "<?xml version=\"1.0\" encoding=\"windows-1251\"?><r/>\x98",
+      "<r><a:e ID=\"1\"/></r>",
+      "<!DOCTYPE r [<!ENTITY x SYSTEM \"http://127.0.0.1:9/x\">]><r>&x;</r>",
+  };
+  XmlDocument document;
+  ::testing::internal::CaptureStderr();
+  for (const char* text : texts) {
+    folder.Write("doc.xml", text);
+    ASSERT_TRUE(document.Create());
+    document.Load(folder.PathOf("doc.xml").c_str());
+  }
+  EXPECT_FALSE(document.Save("/dev/full"));
+  EXPECT_EQ("", ::testing::internal::GetCapturedStderr());
+}
+
+// A save whose writes fail leaves no file open behind it.
+TEST(XmlDocumentPosixTest, AFailedSaveClosesItsFile) {
+  auto openFiles = [] {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+      count += entry.exists() ? 1 : 0;
+    return count;
+  };
+  XmlDocument document;
+  ASSERT_TRUE(document.Create());
+  XmlElement root = document.CreateElement("CDLibraryList");
+  document.AppendChild(root);
+  int before = openFiles();
+  EXPECT_FALSE(document.Save("/dev/full"));
+  EXPECT_EQ(before, openFiles());
 }
 
 }  // namespace

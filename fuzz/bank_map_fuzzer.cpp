@@ -1,7 +1,8 @@
 // The bank map reader on arbitrary file contents, through the path a run takes: the bytes become
 // Vadro.xml in a scratch folder and a load pass reads it into a bank map. A load that succeeds
 // must have read every entry into both maps, the later of two entries with one key winning; the
-// document saved back and loaded again must give the same entries.
+// document saved back and loaded again must give the same entries, and saved once more, the same
+// bytes: a save writes everything with the meaning it was loaded with.
 #include <unistd.h>
 
 #include <cstddef>
@@ -48,6 +49,17 @@ void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t si
   FUZZ_CHECK(std::fclose(file) == 0);
 }
 
+std::string ReadFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  FUZZ_CHECK(file != nullptr);
+  std::string text;
+  char chunk[4096];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) text.append(chunk, got);
+  FUZZ_CHECK(std::fclose(file) == 0);
+  return text;
+}
+
 // The entries of a loaded document, read through the same element interface as the load pass.
 Entries EntriesOf(const vadro::XmlElement& root) {
   Entries entries;
@@ -83,6 +95,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   std::atexit([] {
     for (const std::string* folder : {&loadFolder, &saveFolder}) {
       unlink((*folder + "Vadro.xml").c_str());
+      unlink((*folder + "again.xml").c_str());
       rmdir(folder->c_str());
     }
   });
@@ -119,5 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vadro::LoadPass reload;
   FUZZ_CHECK(reload.Run(vadro::HeapString(saveFolder.c_str()), reloadedMap));
   FUZZ_CHECK(EntriesOf(reload.Root()) == entries);
+  FUZZ_CHECK(reload.Document().Save((saveFolder + "again.xml").c_str()));
+  FUZZ_CHECK(ReadFile(saveFolder + "again.xml") == ReadFile(saveFolder + "Vadro.xml"));
   return 0;
 }

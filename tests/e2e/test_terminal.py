@@ -1,11 +1,27 @@
 """The program in a real terminal: the first-use dialogue, a device added later, and a device that
 never answers, ended with Ctrl + C."""
-import re
+import os
 import time
 import unittest
+import xml.etree.ElementTree as ElementTree
 
 from harness import E2ETest, WINDOWS
 import texts
+
+
+ITEMS_WITH_TEXT = (b'<?xml version="1.0" encoding="UTF-8"?>\r\n'
+                   b'<!DOCTYPE CDLibraryList [<!ENTITY co "Co &amp; Sons">]>\r\n'
+                   b'<CDLibraryList>\r\n'
+                   b'  <Item ID="3" Bank="1" Note="&co; &lt;1&gt; &#x41;">a &amp; b &lt; c &#233;&#x42; &co;!'
+                   b'<![CDATA[x<y & z]]></Item>\r\n'
+                   b'  <Item ID="7" Bank="5">&amp;amp; stays &amp;amp;</Item>\r\n'
+                   b'</CDLibraryList>\r\n')
+ITEM_TEXTS = [("a & b < c \u00e9B Co & Sons!x<y & z", "Co & Sons <1> A"), ("&amp; stays &amp;", None)]
+
+
+def item_texts(document):
+    """The text and the Note of each Item, with every reference resolved."""
+    return [("".join(item.itertext()), item.get("Note")) for item in ElementTree.fromstring(document)]
 
 
 def rows(screen):
@@ -49,17 +65,30 @@ class TerminalTest(E2ETest):
         second.wait_text("CD N1 (1:1) selecting: done. Waiting for 5 seconds: done.", timeout=60)
         self.assertNotIn(texts.PROMPT.strip(), second.screen())
 
-    def test_newly_attached_device_is_asked_for(self):
-        self.ws.write_xml([(3, 1)])
+    def test_newly_attached_devices_are_asked_for_and_the_items_keep_their_text(self):
+        # Item texts with references of every kind: a new-device pass saves them with the meaning
+        # they were loaded with, and a second pass keeps every byte of the first save.
+        with open(self.ws.xml, "wb") as f:
+            f.write(ITEMS_WITH_TEXT)
         term = self.terminal(["151"], devices="3,9")
         term.wait_text(texts.NEW_DEVICE)
-        with open(self.ws.xml) as f:
-            self.assertNotIn('ID="9"', f.read())
+        with open(self.ws.xml, "rb") as f:
+            self.assertEqual(f.read(), ITEMS_WITH_TEXT)
         self.answer_prompt(term, 2, 9)
         term.wait_text("CD N151 (2:1) selecting: done. Waiting for 5 seconds: done.", timeout=60)
         self.assertEqual(term.exit_status(), 0)
-        with open(self.ws.xml) as f:
-            self.assertRegex(f.read(), r'ID="3" Bank="1".*ID="9" Bank="2"')
+        with open(self.ws.xml, "rb") as f:
+            first = f.read()
+        self.assertRegex(first, rb'ID="3" Bank="1".*ID="7" Bank="5".*ID="9" Bank="2"')
+        self.assertEqual(item_texts(first), ITEM_TEXTS + [("", None)])
+
+        os.remove(term.status_file)
+        term = self.terminal(["189-186"], devices="3,9,11")
+        self.answer_prompt(term, 4, 11)
+        self.assertEqual(term.exit_status(), 0)
+        with open(self.ws.xml, "rb") as f:
+            second = f.read()
+        self.assertEqual(second, first.replace(b"</CDLibraryList>", b'<Item ID="11" Bank="4"/></CDLibraryList>'))
 
     def test_wrong_number_shows_the_warning_until_a_key(self):
         self.ws.write_xml([])
