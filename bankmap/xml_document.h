@@ -124,7 +124,8 @@ class XmlNodeList : public XmlHolder<XmlNodeList> {
   explicit XmlNodeList(void* handle) : XmlHolder(handle) {}
 };
 
-// One XML document. Whitespace-only text between elements never becomes a node.
+// One XML document. Whitespace-only text between elements becomes a node only where xml:space
+// asks for it to be preserved.
 class XmlDocument : public XmlHolder<XmlDocument> {
  public:
   XmlDocument() = default;
