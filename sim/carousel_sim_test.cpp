@@ -39,7 +39,7 @@ class CarouselSimTest : public ::testing::Test {
   static void ClearVariables() {
     for (const char* name :
          {"USBCD_SIM_DEVICES", "USBCD_SIM_MOVE_MS", "USBCD_SIM_CDDOWN_MS", "USBCD_SIM_REFUSE_MOVES",
-          "USBCD_SIM_HANG", "USBCD_SIM_PLUG", "USBCD_SIM_TRACE"}) {
+          "USBCD_SIM_RESET_MS", "USBCD_SIM_HANG", "USBCD_SIM_PLUG", "USBCD_SIM_TRACE"}) {
       SetTestEnv(name, nullptr);
     }
   }
