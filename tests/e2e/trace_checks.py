@@ -41,13 +41,11 @@ def phases(calls):
 
 
 def assert_polled_every_50_ms(test, *runs):
-    """Each run is the times (ms) of consecutive polls of one wait: no gap is under 45 ms or beyond
-    the slack, and the median gap of all runs together lies within POLL_MEDIAN_MS."""
+    """Each run is the times (ms) of consecutive polls of one wait: no gap is under 45 ms, and the
+    median gap of all runs together lies within POLL_MEDIAN_MS."""
     gaps = [later - earlier for times in runs for earlier, later in zip(times, times[1:])]
     test.assertTrue(gaps, "no wait took two polls")
-    for gap in gaps:
-        test.assertGreaterEqual(gap, 45, gaps)
-        test.assertLessEqual(gap, 50 + SLACK_MS, gaps)
+    test.assertGreaterEqual(min(gaps), 45, gaps)
     median = statistics.median(gaps)
     test.assertTrue(POLL_MEDIAN_MS[0] <= median <= POLL_MEDIAN_MS[1], "median gap %s of %s" % (median, gaps))
 
