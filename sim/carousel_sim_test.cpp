@@ -230,6 +230,23 @@ TEST_F(CarouselSimTest, IndicatorStateIsKeptPerDevice) {
   sim.Close();
 }
 
+TEST_F(CarouselSimTest, AResetTakesItsTimeWhileOtherCallsAreAnswered) {
+  SetTestEnv("USBCD_SIM_RESET_MS", "400");
+  ASSERT_EQ(sim.Init(), 0);
+  Clock::time_point start = Clock::now();
+  std::thread other([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    sim.LedOn(3);
+  });
+  EXPECT_EQ(sim.Reset(3), 0);
+  other.join();
+  EXPECT_GE(MsSince(start), 400);
+  EXPECT_FALSE(sim.LedIsOn(3)) << "the reset ends with the indicator off";
+  EXPECT_EQ(Calls(),
+            (std::vector<std::string>{"InitUSBCDLibrary = 0", "USBCDLEDON 3 = 0", "USBCDReset 3 = 0"}));
+  sim.Close();
+}
+
 // The plug tests' callback records what the simulator reports and reads the set it reports.
 CarouselSim* callbackSim = nullptr;
 std::mutex seenLock;
