@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <regex>
 #include <string>
 
 #include "bankmap/bankmap_test_support.h"
+#include "base/path_separator.h"
 #include "console/fake_clock.h"
 #include "console/screen_model.h"
 #include "device/device_library_ref.h"
@@ -31,22 +33,33 @@ const std::string kOneNew =
 const std::string kManyNew =
     "\r\nNew devices were found. Please, assign identification numbers for them (from 1 to 127).\r\n";
 const std::string kInputEnded = "\r\nInput ended before a bank number was entered.\r\n";
+const std::string kCannotForm = "\r\nCannot form initializing xml.\r\n";
+const std::string kCannotSave = "\r\nCannot save initialization file (Vadro.xml).\r\n";
 
 std::string Assigned(int device, int bank) {
   return "The device (internal number " + std::to_string(device) + ") was assigned to the bank " +
          std::to_string(bank) + "\r\n";
 }
 
+// A keyboard whose reading fails, as running out of memory would.
+class FailingKeyboard : public InstalledScreenModel {
+ public:
+  int GetKey() override { throw std::bad_alloc(); }
+};
+
 // The stage on a scratch folder, with the simulator's devices, a scripted keyboard and a fake clock.
 class BankMapStageTest : public SimulatorTest {
  protected:
-  // Runs the stage with `devices` attached and `keys` typed; returns its result.
-  bool RunStage(const char* devices, const std::string& keys) {
+  // Runs the stage with `devices` attached and `keys` typed, for the scratch folder or the folder
+  // `inside` it; returns its result.
+  bool RunStage(const char* devices, const std::string& keys, const std::string& inside = "") {
     SetVariable("USBCD_SIM_DEVICES", devices);
     screen.Type(keys);
     DeviceLibraryRef bankMapRef;
     CapturedOutput captured;
-    bool result = RunBankMapStage(folder.Directory(), bankMapRef);
+    HeapString directory = folder.Directory();
+    if (!inside.empty()) directory.Append((inside + kPathSeparator).c_str());
+    bool result = RunBankMapStage(directory, bankMapRef);
     output = captured.Text();
     banks.clear();
     for (std::int32_t bank = 1; bank <= 127; ++bank) {
@@ -125,6 +138,11 @@ TEST_F(BankMapStageTest, LaterRunsAskOnlyForUnlistedDevices) {
   ASSERT_TRUE(RunStage("11,3,12,9", "4\r5\r"));
   EXPECT_EQ(output, kManyNew + kPrompt + Assigned(11, 4) + kPrompt + Assigned(12, 5));
   EXPECT_EQ(Items(), (ItemList{"3:1", "9:2", "11:4", "12:5"}));
+
+  // A device that the library lists twice is asked for twice.
+  ASSERT_TRUE(RunStage("13,3,13", "6\r7\r"));
+  EXPECT_EQ(output, kManyNew + kPrompt + Assigned(13, 6) + kPrompt + Assigned(13, 7));
+  EXPECT_EQ(Items(), (ItemList{"3:1", "9:2", "11:4", "12:5", "13:6", "13:7"}));
 }
 
 TEST_F(BankMapStageTest, ATakenBankGoesToTheNewDeviceAndTheFileNeverShrinks) {
@@ -153,6 +171,24 @@ TEST_F(BankMapStageTest, InputEndingDuringTheDialogueSavesNothing) {
   EXPECT_FALSE(RunStage("3,7", ""));
   EXPECT_EQ(output, kOneNew + kPrompt + kInputEnded);
   EXPECT_EQ(Xml(), listed);
+}
+
+TEST_F(BankMapStageTest, AFailureInsideTheFirstTimeDialogueSavesNothing) {
+  FailingKeyboard keyboard;
+  EXPECT_FALSE(RunStage("3,7", ""));
+  EXPECT_EQ(output, kFirstTime + kPrompt + kCannotForm);
+  EXPECT_FALSE(folder.Has("Vadro.xml"));
+}
+
+TEST_F(BankMapStageTest, AFolderThatCannotBeCheckedOrWrittenEndsTheStageWithItsMessage) {
+  // A name too long for the system: whether Vadro.xml is there cannot be told, so nothing may be
+  // made over it; the dialogue does not even begin.
+  EXPECT_FALSE(RunStage("3", "", std::string(300, 'd')));
+  EXPECT_EQ(output, "\r\nCannot check for Vadro.xml.\r\n");
+  EXPECT_TRUE(CallsOf("USBCDReset").empty());
+  // No such folder: the file is absent, and the first-time save fails.
+  EXPECT_FALSE(RunStage("3", "1\r", "missing"));
+  EXPECT_EQ(output, kFirstTime + kPrompt + Assigned(3, 1) + kCannotSave);
 }
 
 TEST_F(BankMapStageTest, AFailedSaveKeepsTheOldFile) {

@@ -1,10 +1,14 @@
-// The Windows document object: what every document that the program makes is set to.
+// The Windows document object: what every document that the program makes is set to, and a
+// document that cannot be made.
 #include <windows.h>
 
 #include <msxml.h>
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "bankmap/bank_map_file.h"
 #include "bankmap/bankmap_test_support.h"
 #include "bankmap/xml_document.h"
 
@@ -33,6 +37,19 @@ TEST(XmlDocumentWin32Test, DocumentsNeverFetchWhatAFileNames) {
   EXPECT_FALSE(ResolvesExternals(document));
   EXPECT_TRUE(document.Load(folder.PathOf("doc.xml").c_str())) << "the absent DTD was looked for";
   EXPECT_FALSE(ResolvesExternals(document));
+}
+
+// The document object lives in an apartment: a thread that never entered one gets none.
+TEST(XmlDocumentWin32Test, ADocumentThatCannotBeMadeIsReported) {
+  bankmap_test::CapturedOutput captured;
+  bool created = true;
+  std::thread outside([&created] {
+    XmlDocument document;
+    created = CreateDocument(document);
+  });
+  outside.join();
+  EXPECT_FALSE(created);
+  EXPECT_EQ(captured.Text(), "\r\nCannot create XML DOM.\r\n");
 }
 
 }  // namespace

@@ -25,4 +25,8 @@ void HeapFreeBlock(HeapHandle heap, void* block);
 // never destroyed.
 void HeapDestroyOwned(HeapHandle heap);
 
+// The blocks on a heap made by HeapCreateOwned that are allocated and not yet freed, counted by
+// walking the heap: what its users have not given back.
+std::size_t HeapBlockCount(HeapHandle heap);
+
 }  // namespace vadro

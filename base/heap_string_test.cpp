@@ -75,6 +75,26 @@ TEST(HeapString, ConstructionAndCopiesOwnTheirBytes) {
   EXPECT_FALSE(assigned.HasBlock());
 }
 
+// Each string gives its block back to its own heap when it is emptied and when it goes.
+TEST(HeapString, BlocksGoBackToTheirHeap) {
+  HeapHandle heap = HeapCreateOwned();
+  {
+    HeapString text("abc", heap);
+    HeapString copy(text, heap);
+    HeapString wide(L"wide", heap);
+    EXPECT_EQ(HeapBlockCount(heap), 3u);
+    text.Append(copy).Append("defgh").AppendChar('x');
+    copy.Empty();
+    wide.Assign("");
+    EXPECT_EQ(HeapBlockCount(heap), 1u);
+    std::strcpy(copy.GetBuffer(300), "long");
+    copy.ReleaseBuffer();
+    EXPECT_EQ(HeapBlockCount(heap), 2u);
+  }
+  EXPECT_EQ(HeapBlockCount(heap), 0u);
+  HeapDestroyOwned(heap);
+}
+
 TEST(HeapString, AppendCharGrowsByTheSmallIncrement) {
   HeapString s;
   s.AppendChar('5');

@@ -38,9 +38,13 @@ TEST(Heap, OwnedHeapIsDestroyedWithItsBlocksAndTheProcessHeapNever) {
   HeapHandle heap = HeapCreateOwned();
   ASSERT_NE(heap, nullptr);
   ASSERT_NE(heap, ProcessHeap());
+  EXPECT_EQ(HeapBlockCount(heap), 0u);
   HeapAllocZeroed(heap, 100);  // left on the heap: destruction frees it
   void* freed = HeapAllocZeroed(heap, 100);
+  freed = HeapReAllocZeroed(heap, freed, 5000);
+  EXPECT_EQ(HeapBlockCount(heap), 2u);
   HeapFreeBlock(heap, freed);
+  EXPECT_EQ(HeapBlockCount(heap), 1u);
   HeapDestroyOwned(heap);
 
   HeapDestroyOwned(ProcessHeap());

@@ -26,4 +26,15 @@ void HeapDestroyOwned(HeapHandle heap) {
   if (heap != nullptr && heap != GetProcessHeap()) HeapDestroy(heap);
 }
 
+std::size_t HeapBlockCount(HeapHandle heap) {
+  std::size_t count = 0;
+  if (!HeapLock(heap)) return count;
+  PROCESS_HEAP_ENTRY entry{};
+  while (HeapWalk(heap, &entry)) {
+    if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) ++count;
+  }
+  HeapUnlock(heap);
+  return count;
+}
+
 }  // namespace vadro

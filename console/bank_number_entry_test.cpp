@@ -100,6 +100,8 @@ TEST_F(BankNumberEntryTest, NumbersFromOneTo127AreAcceptedWithLeadingZeros) {
 }
 
 TEST_F(BankNumberEntryTest, TheWarningShowsInRedUntilAKeyThatIsNotTakenAsInput) {
+  const std::uint16_t yellowOnBlue = 0x1E;  // the colours the console had before the warning
+  consoleOut.SetTextAttribute(yellowOnBlue);
   ShowPrompt();
   WatchWarning(kEntryStart);
   screen.Type("128\r");
@@ -111,13 +113,12 @@ TEST_F(BankNumberEntryTest, TheWarningShowsInRedUntilAKeyThatIsNotTakenAsInput) 
   ASSERT_TRUE(warning.seen);
   EXPECT_EQ(warning.line, std::string(kPrompt) + kWarning);
   EXPECT_TRUE(warning.allRed);
-  EXPECT_EQ(warning.attributeAfter, kNormalAttribute);
+  EXPECT_EQ(warning.attributeAfter, yellowOnBlue);
   EXPECT_EQ(warning.cursor, (CellPosition{kEntryColumn + 43, kPromptRow}));
   EXPECT_EQ(FakeClock::Sleeps(), 5u);  // the key ended the wait at 50 ms
-  // The warning is gone, its cells blank in the normal colours.
+  // The warning is gone, its cells blank in the colours of before.
   EXPECT_TRUE(Blank(kEntryStart, 43));
-  for (std::int32_t i = 0; i < 43; ++i)
-    EXPECT_EQ(screen.AttributeAt(CellAt(kEntryStart, i)), kNormalAttribute);
+  for (std::int32_t i = 0; i < 43; ++i) EXPECT_EQ(screen.AttributeAt(CellAt(kEntryStart, i)), yellowOnBlue);
   EXPECT_EQ(screen.Cursor(), kEntryStart);
 }
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,6 +58,23 @@ TEST_F(DeviceLibraryRefTest, TwoReferencesOpenOnceAndCloseWithTheSecond) {
   EXPECT_EQ(CallsOf("SetCDCallbackProc").size(), 1u);
   EXPECT_EQ(CallsOf("CloseUSBCDLibrary"), std::vector<std::string>{"CloseUSBCDLibrary = 0"});
   EXPECT_EQ(Calls().back(), "CloseUSBCDLibrary = 0");
+}
+
+std::int32_t VADRO_VENDOR_CALL EnumDeviceOutOfMemory(std::int32_t /*index*/) { throw std::bad_alloc(); }
+
+TEST_F(DeviceLibraryRefTest, AFirstOpenThatFailsClosesTheLibraryAndTheNextOpensItAfresh) {
+  // The process's table, bound by SetUp: the enumeration fails as running out of memory would.
+  auto& table = const_cast<VendorLibrary&>(Vendor());
+  auto enumDevice = table.EnumDevice;
+  table.EnumDevice = EnumDeviceOutOfMemory;
+  EXPECT_THROW(DeviceLibraryRef reference, std::bad_alloc);
+  table.EnumDevice = enumDevice;
+  EXPECT_EQ(openCount, 0);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"InitUSBCDLibrary = 0", "GetDeviceNumber = 2",
+                                               "CloseUSBCDLibrary = 0"}));
+  DeviceLibraryRef reopened;
+  EXPECT_EQ(CallsOf("InitUSBCDLibrary").size(), 2u);
+  EXPECT_EQ(Snapshot(), (std::vector<std::int32_t>{3, 7}));
 }
 
 TEST_F(DeviceLibraryRefTest, NoDeviceOrNegativeCountGivesAnEmptyList) {

@@ -9,9 +9,9 @@
 namespace vadro {
 
 namespace {
-const char* const kVariables[] = {"USBCD_SIM_DEVICES",      "USBCD_SIM_MOVE_MS", "USBCD_SIM_CDDOWN_MS",
-                                  "USBCD_SIM_REFUSE_MOVES", "USBCD_SIM_HANG",    "USBCD_SIM_PLUG",
-                                  "USBCD_SIM_TRACE"};
+const char* const kVariables[] = {"USBCD_SIM_DEVICES",      "USBCD_SIM_MOVE_MS",  "USBCD_SIM_CDDOWN_MS",
+                                  "USBCD_SIM_REFUSE_MOVES", "USBCD_SIM_RESET_MS", "USBCD_SIM_HANG",
+                                  "USBCD_SIM_PLUG",         "USBCD_SIM_TRACE"};
 }  // namespace
 
 void SimulatorTest::SetUp() {

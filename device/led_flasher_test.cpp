@@ -15,10 +15,12 @@
 namespace vadro {
 namespace {
 
-// A fake clock behind SleepMs: each sleep of the flasher advances it at once. When it reaches
-// `parkAtMs` the sleeping thread waits (in real time) until the flasher is asked to stop, so that
-// a test stops the flasher at a chosen point of its blinking. At every sleep the number of
-// indicator calls in the simulator's trace is noted, which dates each call on the fake clock.
+// A fake clock behind SleepMs: each sleep of the flasher advances it at once. The sleep that
+// begins at `parkAtMs` waits (in real time) until the flasher is asked to stop, so that a test
+// stops the flasher at a chosen point of its blinking; that sleep and every later one then take
+// their time as before, so a flasher that goes on waiting after the stop moves the clock on. At
+// every sleep the number of indicator calls in the simulator's trace is noted, which dates each
+// call on the fake clock.
 struct FakeClock {
   std::atomic<std::int64_t> nowMs{0};
   std::atomic<std::int64_t> parkAtMs{-1};
@@ -39,9 +41,9 @@ void FakeSleep(std::uint32_t milliseconds) {
   }
   std::int64_t parkAt = clock.parkAtMs;
   if (parkAt >= 0 && clock.nowMs >= parkAt) {
+    clock.parkAtMs = -1;
     clock.parked = true;
     while (!clock.flasher.load()->StopRequested()) SystemSleep(1);
-    return;
   }
   clock.nowMs += milliseconds;
 }
@@ -107,18 +109,19 @@ TEST_F(LedFlasherTest, StoppedBeforeItStartsTouchesNoIndicator) {
 TEST_F(LedFlasherTest, StoppedInAnOnPhaseSwitchesOffOnceAndEnds) {
   BlinkUntil(1250);
   EXPECT_EQ(Pattern(), "NFNF");
-  EXPECT_EQ(clock.nowMs, 1250) << "no wait after the stop was seen";
+  EXPECT_EQ(clock.nowMs, 1260) << "the stop is seen at the end of the wait it came in";
 }
 
 TEST_F(LedFlasherTest, StoppedInAnOffPhaseEndsWithoutAnotherCall) {
   BlinkUntil(9750);
   EXPECT_EQ(Pattern(), "NFNFNFNFNFNFNFNFNFNF");
-  EXPECT_EQ(clock.nowMs, 9750);
+  EXPECT_EQ(clock.nowMs, 9760);
 }
 
 TEST_F(LedFlasherTest, StoppedRightAfterSwitchingOnStillSwitchesOff) {
   BlinkUntil(0);
   EXPECT_EQ(Pattern(), "NF");
+  EXPECT_EQ(clock.nowMs, 10);
 }
 
 TEST_F(LedFlasherTest, BlinksOnceASecondOnForHalfOfIt) {

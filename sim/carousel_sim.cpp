@@ -97,6 +97,13 @@ std::int32_t CarouselSim::Close() {
 }
 
 std::int32_t CarouselSim::Reset(std::int32_t device) {
+  std::int64_t resetMs = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    resetMs = open ? config.resetMs : 0;
+  }
+  // The reset takes its time; calls from other threads are answered meanwhile.
+  std::this_thread::sleep_for(std::chrono::milliseconds(resetMs));
   std::lock_guard<std::mutex> guard(lock);
   if (!open || !IsAttached(device)) return Traced("USBCDReset", {device}, kInvalid);
   devices[device].ledOn = false;

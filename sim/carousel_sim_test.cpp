@@ -39,7 +39,7 @@ class CarouselSimTest : public ::testing::Test {
   static void ClearVariables() {
     for (const char* name :
          {"USBCD_SIM_DEVICES", "USBCD_SIM_MOVE_MS", "USBCD_SIM_CDDOWN_MS", "USBCD_SIM_REFUSE_MOVES",
-          "USBCD_SIM_HANG", "USBCD_SIM_PLUG", "USBCD_SIM_TRACE"}) {
+          "USBCD_SIM_RESET_MS", "USBCD_SIM_HANG", "USBCD_SIM_PLUG", "USBCD_SIM_TRACE"}) {
       SetTestEnv(name, nullptr);
     }
   }
@@ -227,6 +227,23 @@ TEST_F(CarouselSimTest, IndicatorStateIsKeptPerDevice) {
   EXPECT_TRUE(sim.LedIsOn(7));
   EXPECT_EQ(sim.Reset(7), 0);
   EXPECT_FALSE(sim.LedIsOn(7));
+  sim.Close();
+}
+
+TEST_F(CarouselSimTest, AResetTakesItsTimeWhileOtherCallsAreAnswered) {
+  SetTestEnv("USBCD_SIM_RESET_MS", "400");
+  ASSERT_EQ(sim.Init(), 0);
+  Clock::time_point start = Clock::now();
+  std::thread other([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    sim.LedOn(3);
+  });
+  EXPECT_EQ(sim.Reset(3), 0);
+  other.join();
+  EXPECT_GE(MsSince(start), 400);
+  EXPECT_FALSE(sim.LedIsOn(3)) << "the reset ends with the indicator off";
+  EXPECT_EQ(Calls(),
+            (std::vector<std::string>{"InitUSBCDLibrary = 0", "USBCDLEDON 3 = 0", "USBCDReset 3 = 0"}));
   sim.Close();
 }
 

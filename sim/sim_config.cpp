@@ -128,6 +128,7 @@ SimConfig ReadSimConfig() {
   ReadVariable("USBCD_SIM_MOVE_MS", config.moveMs, ParseNonNegative);
   ReadVariable("USBCD_SIM_CDDOWN_MS", config.cdDownMs, ParseNonNegative);
   ReadVariable("USBCD_SIM_REFUSE_MOVES", config.refuseMoves, ParseNonNegative);
+  ReadVariable("USBCD_SIM_RESET_MS", config.resetMs, ParseNonNegative);
   ReadVariable("USBCD_SIM_HANG", config.hang, ParseHangMode);
   ReadVariable("USBCD_SIM_PLUG", config.plugSchedule, ParsePlugSchedule);
   ReadVariable("USBCD_SIM_TRACE", config.tracePath,

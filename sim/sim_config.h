@@ -21,6 +21,7 @@ struct SimConfig {
   std::int64_t moveMs = 1500;
   std::int64_t cdDownMs = 500;
   std::int64_t refuseMoves = 0;
+  std::int64_t resetMs = 0;
   HangMode hang = HangMode::kNone;
   std::vector<PlugEvent> plugSchedule;  // in time order
   std::string tracePath;                // empty: no trace

@@ -76,7 +76,7 @@ class SimConfigEnvTest : public ::testing::Test {
   void TearDown() override {
     for (const char* name :
          {"USBCD_SIM_DEVICES", "USBCD_SIM_MOVE_MS", "USBCD_SIM_CDDOWN_MS", "USBCD_SIM_REFUSE_MOVES",
-          "USBCD_SIM_HANG", "USBCD_SIM_PLUG", "USBCD_SIM_TRACE"}) {
+          "USBCD_SIM_RESET_MS", "USBCD_SIM_HANG", "USBCD_SIM_PLUG", "USBCD_SIM_TRACE"}) {
       SetTestEnv(name, nullptr);
     }
   }
@@ -92,6 +92,7 @@ TEST_F(SimConfigEnvTest, ReadsEveryVariable) {
   SetTestEnv("USBCD_SIM_MOVE_MS", "20");
   SetTestEnv("USBCD_SIM_CDDOWN_MS", "30");
   SetTestEnv("USBCD_SIM_REFUSE_MOVES", "4");
+  SetTestEnv("USBCD_SIM_RESET_MS", "40");
   SetTestEnv("USBCD_SIM_HANG", "cddown");
   SetTestEnv("USBCD_SIM_PLUG", "10:1");
   SetTestEnv("USBCD_SIM_TRACE", "some.trace");
@@ -100,6 +101,7 @@ TEST_F(SimConfigEnvTest, ReadsEveryVariable) {
   EXPECT_EQ(config.moveMs, 20);
   EXPECT_EQ(config.cdDownMs, 30);
   EXPECT_EQ(config.refuseMoves, 4);
+  EXPECT_EQ(config.resetMs, 40);
   EXPECT_EQ(config.hang, HangMode::kCDDown);
   ASSERT_EQ(config.plugSchedule.size(), 1u);
   EXPECT_EQ(config.plugSchedule[0].atMs, 10);

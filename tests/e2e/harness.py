@@ -4,6 +4,7 @@ Each test copies the executable (and, for the Windows build, the simulator's USB
 a fresh folder, so that Vadro.xml is made there, and runs it either with stdout redirected or in
 a tmux pane, where keys are typed and the screen is read as a person would see it.
 """
+import itertools
 import os
 import shutil
 import subprocess
@@ -83,8 +84,12 @@ class Workspace:
 class Terminal:
     """A tmux pane of its own server, 100 columns by 40 rows, running one command."""
 
+    # A server that is being killed still answers on its socket and then drops a new client
+    # ("server exited unexpectedly"), so no socket is ever used twice.
+    numbers = itertools.count()
+
     def __init__(self, workspace, args, devices="3,7", **sim):
-        self.socket = "vadro-e2e-%d-%d" % (os.getpid(), id(self))
+        self.socket = os.path.join(workspace.dir, "tmux-%d.socket" % next(Terminal.numbers))
         self.workspace = workspace
         env = workspace.env(devices, **sim)
         exports = " ".join("%s=%s" % (k, shell_quote(v)) for k, v in env.items()
@@ -104,8 +109,11 @@ class Terminal:
                   shell_quote(script))
 
     def tmux(self, *args):
-        return subprocess.run(["tmux", "-L", self.socket, "-f", "/dev/null"] + list(args),
-                              capture_output=True, text=True, check=True).stdout
+        done = subprocess.run(["tmux", "-S", self.socket, "-f", "/dev/null"] + list(args),
+                              capture_output=True, text=True)
+        if done.returncode != 0:
+            raise AssertionError("tmux %s failed: %s" % (args[0], done.stderr.strip()))
+        return done.stdout
 
     def screen(self):
         return self.tmux("capture-pane", "-p")
@@ -147,7 +155,7 @@ class Terminal:
             return before.read(), after.read()
 
     def close(self):
-        subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
+        subprocess.run(["tmux", "-S", self.socket, "kill-server"], capture_output=True)
 
 
 def shell_quote(text):

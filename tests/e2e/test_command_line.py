@@ -1,5 +1,6 @@
 """The command line as a user types it: usage text, refusals, exit status."""
 import os
+import resource
 import shutil
 import subprocess
 import time
@@ -24,6 +25,23 @@ class CommandLineTest(E2ETest):
         self.assertEqual(status, 0)
         self.assertEqual(out, texts.RANGE_TOO_LONG + texts.USAGE)
         self.assertLess(time.time() - started, 20)
+
+    @unittest.skipIf(WINDOWS, "Wine does not start within an address space limit, and a Windows command "
+                              "line is too short to name the discs that would fill 2 GB")
+    def test_running_out_of_memory_prints_one_line_and_exits_with_1(self):
+        def run(args):
+            limit = 64 << 20
+            return subprocess.run(self.ws.command(args), stdin=subprocess.DEVNULL, capture_output=True,
+                                  cwd=self.ws.dir, env=self.ws.env(), timeout=120,
+                                  preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (limit, limit)))
+
+        # 3.8 million discs need more than the 64 MB in which the program otherwise runs.
+        done = run(["1-19050"] * 200)
+        self.assertEqual((done.returncode, done.stdout, done.stderr), (1, b"", texts.OUT_OF_MEMORY))
+        self.assertEqual(self.ws.trace_lines(), [])
+        done = run(["1-19050"])
+        self.assertEqual((done.returncode, done.stderr), (0, b""))
+        self.assertTrue(done.stdout.startswith(texts.FIRST_TIME), done.stdout)
 
     @unittest.skipUnless(WINDOWS, "the library is loaded at run time only on Windows")
     def test_missing_device_library(self):

@@ -1,12 +1,17 @@
 """The program in a real terminal: the first-use dialogue, a device added later, and a device that
-never answers, ended with Ctrl + C."""
+never answers, ended with Ctrl + C. Then the dialogue with its keys from a pipe: input that ends
+during it, and the system calls of the save that follows it."""
 import os
+import re
+import shutil
+import subprocess
 import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
 from harness import E2ETest, WINDOWS
 import texts
+import trace_checks
 
 
 ITEMS_WITH_TEXT = (b'<?xml version="1.0" encoding="UTF-8"?>\r\n'
@@ -40,10 +45,13 @@ class TerminalTest(E2ETest):
 
 
     def test_first_use_then_selection_across_two_banks(self):
-        term = self.terminal(["25", "186"])
+        # A reset that takes a while would show a flasher started before it.
+        term = self.terminal(["25", "186"], reset_ms=300)
         term.wait_text("The number must be from 1 to 127.")
         self.answer_prompt(term, 1, 3)
         self.answer_prompt(term, 2, 7)
+        term.wait_for(lambda s: re.search(r"CD N25 \(1:25\) selecting: done\. Waiting for 5 seconds: [1-5]", s),
+                      timeout=60, what="the countdown behind its announcement")
         screen = term.wait_text("CD N186 (2:36) selecting: done. Waiting for 5 seconds: done.", timeout=90)
         self.assertEqual(term.exit_status(), 0)
         lines = rows(term.screen())
@@ -59,6 +67,8 @@ class TerminalTest(E2ETest):
         with open(self.ws.xml, "rb") as f:
             saved = f.read()
         self.assertRegex(saved, rb'<Item ID="3" Bank="1"\s*/>\s*<Item ID="7" Bank="2"\s*/>')
+        # Each device is reset, then blinks, and is switched off before the next one is reset.
+        self.assertRegex(trace_checks.dialogue(self.ws.trace_lines()), r"^R3( N3 F3)+ R7( N7 F7)+$")
 
         # A second run asks nothing.
         second = self.terminal(["1"])
@@ -116,6 +126,62 @@ class TerminalTest(E2ETest):
             self.assertEqual(status, 130)  # ended by SIGINT's default action
         before, after = term.terminal_settings()
         self.assertEqual(before, after)
+
+
+class PipedDialogueTest(E2ETest):
+    def test_input_ending_during_the_dialogue_leaves_the_indicator_off(self):
+        process = subprocess.Popen(self.ws.command(["25"]), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL, cwd=self.ws.dir, env=self.ws.env("3"))
+        self.addCleanup(lambda: process.poll() is None and process.kill())
+        # Wine's console input reads nothing from a pipe: there input has ended from the start.
+        if not WINDOWS:
+            self.wait_trace("USBCDLEDON 3 = 0")
+        # Closes the input; a flasher killed inside a device call may leave the program hanging.
+        out, _ = process.communicate(timeout=60)
+        self.assertEqual(process.returncode, 0)
+        self.assertEqual(out, texts.FIRST_TIME + texts.PROMPT.encode() + texts.INPUT_ENDED)
+        self.assertFalse(os.path.exists(self.ws.xml))
+        # The flasher was stopped between two device calls, not ended inside its blink.
+        self.assertRegex(trace_checks.dialogue(self.ws.trace_lines()), r"^R3( N3 F3)%s$" % ("*" if WINDOWS else "+"))
+
+    def test_save_reaches_the_disk_before_it_replaces_the_file(self):
+        if WINDOWS:
+            self.skipTest("the system calls of a save are traced in the Linux build")
+        if shutil.which("strace") is None:
+            self.skipTest("strace (Debian package strace) is not installed")
+        probe = subprocess.run(["strace", "-o", os.devnull, "true"], capture_output=True, text=True)
+        if probe.returncode != 0:
+            self.skipTest("strace cannot trace here: " + probe.stderr.strip())
+        # Only the main thread is traced: it saves, and no other thread's calls split its lines.
+        log = os.path.join(self.ws.dir, "save.strace")
+        traced = "trace=write,pwrite64,writev,fsync,fdatasync,rename,renameat,renameat2"
+        done = subprocess.run(["strace", "-y", "-o", log, "-e", traced] + self.ws.command(["189-186"]),
+                              input=b"1\r", capture_output=True, cwd=self.ws.dir, env=self.ws.env("3"), timeout=120)
+        self.assertEqual(done.returncode, 0)
+        self.assertTrue(done.stdout.endswith(texts.CREATED + texts.WARNING), done.stdout)
+        with open(log) as f:
+            events = re.findall(r"^(\w+)\((.*)\) += (-?\d+)", f.read(), re.M)
+        # The new content goes to a file of its own, which reaches the disk before it takes the
+        # name Vadro.xml; then the folder does, so that the new name survives a power loss.
+        folder = os.path.realpath(self.ws.dir)  # as the system names open files
+        renames = [re.findall(r'"([^"]*)"', args) for name, args, _ in events if name.startswith("rename")]
+        self.assertEqual([paths[-1] for paths in renames], [os.path.join(folder, "Vadro.xml")], events)
+        new_file = renames[0][0]
+        steps = []
+        for name, args, result in events:
+            if name in ("write", "pwrite64", "writev") and "<%s>" % new_file in args:
+                step = "write the new file"
+            elif name in ("fsync", "fdatasync") and "<%s>" % new_file in args and result == "0":
+                step = "flush the new file"
+            elif name.startswith("rename") and result == "0":
+                step = "rename"
+            elif name == "fsync" and "<%s>" % folder in args and result == "0":
+                step = "flush the folder"
+            else:
+                continue
+            if steps[-1:] != [step]:
+                steps.append(step)
+        self.assertEqual(steps, ["write the new file", "flush the new file", "rename", "flush the folder"])
 
 
 if __name__ == "__main__":

@@ -26,6 +26,8 @@ NEW_DEVICES = "New devices were found. Please, assign identification numbers for
 
 CANNOT_LOAD_XML = b"\r\nCannot load initialization file (Vadro.xml).\r\n"
 WRONG_FORMAT = b"\r\nWrong file format (Vadro.xml) or internal xml error.\r\n"
+INPUT_ENDED = b"\r\nInput ended before a bank number was entered.\r\n"
+OUT_OF_MEMORY = b"Vadro: out of memory.\n"
 CANNOT_LOAD_LIBRARY = b"\r\nCannot load the device library USBCDDLL.dll.\r\n"
 RANGE_TOO_LONG = b"\r\nToo many discs in one range (at most 19050).\r\n"
 
