@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ libgtest-dev libxml2-dev tmux python3 g++-mingw-w64-i686-posix
-          g++-mingw-w64-x86-64-posix wine wine64 clang-format clang-tidy clang libclang-rt-14-dev time)
+          g++-mingw-w64-x86-64-posix wine wine64 clang-format clang-tidy clang libclang-rt-14-dev time strace)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
