@@ -4,7 +4,7 @@ import os
 import subprocess
 import unittest
 
-from harness import E2ETest
+from harness import E2ETest, WINDOWS
 import texts
 import trace_checks
 from trace_checks import SLACK_MS
