@@ -173,9 +173,15 @@ void DropBlankText(xmlNodePtr root) {
 bool ReadWholeFile(const char* path, std::vector<char>& bytes) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
-  char chunk[65536];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  // Read straight into the vector's own block, a chunk at a time.
+  constexpr std::size_t kChunk = 65536;
+  std::size_t got = 0;
+  do {
+    std::size_t used = bytes.size();
+    bytes.resize(used + kChunk);
+    got = std::fread(bytes.data() + used, 1, kChunk, file);
+    bytes.resize(used + got);
+  } while (got > 0);
   bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return !failed;
