@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "bankmap/bankmap_test_support.h"
 #include "base/path_separator.h"
+#include "tests/support/bank_map_files.h"
 
 namespace vadro {
 namespace {

@@ -6,12 +6,12 @@
 #include <regex>
 #include <string>
 
-#include "bankmap/bankmap_test_support.h"
 #include "base/path_separator.h"
-#include "console/fake_clock.h"
-#include "console/screen_model.h"
 #include "device/device_library_ref.h"
-#include "device/device_test_trace.h"
+#include "tests/support/bank_map_files.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/screen_model.h"
+#include "tests/support/simulator_test.h"
 
 namespace vadro {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "bankmap/bank_map_file.h"
-#include "bankmap/bankmap_test_support.h"
 #include "bankmap/volume_root.h"
+#include "tests/support/bank_map_files.h"
 
 namespace vadro {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "bankmap/bank_map_file.h"
-#include "bankmap/bankmap_test_support.h"
+#include "tests/support/bank_map_files.h"
 
 namespace vadro {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "bankmap/bank_map_file.h"
-#include "bankmap/bankmap_test_support.h"
 #include "bankmap/xml_apartment.h"
+#include "tests/support/bank_map_files.h"
 
 namespace vadro {
 namespace {

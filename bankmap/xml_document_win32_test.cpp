@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "bankmap/bank_map_file.h"
-#include "bankmap/bankmap_test_support.h"
 #include "bankmap/xml_document.h"
+#include "tests/support/bank_map_files.h"
 
 namespace vadro {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/test_support.h"
+#include "tests/support/double_byte_encoding.h"
 
 namespace vadro {
 namespace {

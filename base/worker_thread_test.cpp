@@ -6,7 +6,7 @@
 
 #include "base/sleep.h"
 #include "base/thread_platform.h"
-#include "base/worker_thread_fixture.h"
+#include "tests/support/worker_thread_fixture.h"
 
 namespace vadro {
 namespace {

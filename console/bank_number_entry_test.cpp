@@ -5,9 +5,9 @@
 #include <string>
 
 #include "console/console_out.h"
-#include "console/fake_clock.h"
 #include "console/input_ended.h"
-#include "console/screen_model.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/screen_model.h"
 
 namespace vadro {
 namespace {

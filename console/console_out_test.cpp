@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "console/fake_clock.h"
-#include "console/screen_model.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/screen_model.h"
 
 namespace vadro {
 namespace {

@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "console/console_out.h"
-#include "console/fake_clock.h"
-#include "console/screen_model.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/screen_model.h"
 
 namespace vadro {
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/device_test_trace.h"
+#include "tests/support/simulator_test.h"
 
 namespace vadro {
 namespace {

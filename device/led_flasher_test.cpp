@@ -10,7 +10,7 @@
 
 #include "base/sleep.h"
 #include "device/device_library_ref.h"
-#include "device/device_test_trace.h"
+#include "tests/support/simulator_test.h"
 
 namespace vadro {
 namespace {

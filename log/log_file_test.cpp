@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/path_separator.h"
-#include "log/test_support.h"
+#include "tests/support/log_file_handles.h"
 
 namespace vadro {
 namespace {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "sim/sim_test_env.h"
+#include "tests/support/environment.h"
 
 namespace vadro {
 namespace sim {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/sim_test_env.h"
+#include "tests/support/environment.h"
 
 namespace vadro {
 namespace sim {

@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "base/heap.h"
-#include "base/test_support.h"
 #include "base/thread_platform.h"
 #include "base/worker_thread.h"
+#include "tests/support/double_byte_encoding.h"
 
 namespace vadro {
 namespace test_support {

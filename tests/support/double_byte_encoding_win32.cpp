@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/test_support.h"
 #include "base/worker_thread.h"
+#include "tests/support/double_byte_encoding.h"
 
 namespace vadro {
 namespace test_support {

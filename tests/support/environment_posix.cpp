@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "sim/sim_test_env.h"
+#include "tests/support/environment.h"
 
 namespace vadro {
 namespace sim {

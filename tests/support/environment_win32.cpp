@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "sim/sim_test_env.h"
+#include "tests/support/environment.h"
 
 namespace vadro {
 namespace sim {

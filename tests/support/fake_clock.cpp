@@ -1,4 +1,4 @@
-#include "console/fake_clock.h"
+#include "tests/support/fake_clock.h"
 
 #include <atomic>
 #include <mutex>

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "log/test_support.h"
+#include "tests/support/log_file_handles.h"
 
 namespace vadro {
 namespace test_support {

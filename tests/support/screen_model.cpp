@@ -1,7 +1,7 @@
-#include "console/screen_model.h"
+#include "tests/support/screen_model.h"
 
 #include "console/console_out.h"
-#include "console/fake_clock.h"
+#include "tests/support/fake_clock.h"
 
 namespace vadro {
 

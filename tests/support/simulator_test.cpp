@@ -1,10 +1,10 @@
-#include "device/device_test_trace.h"
+#include "tests/support/simulator_test.h"
 
 #include <cstdio>
 #include <fstream>
 
 #include "device/vendor_library.h"
-#include "sim/sim_test_env.h"
+#include "tests/support/environment.h"
 
 namespace vadro {
 
