@@ -1,9 +1,5 @@
-#include <windows.h>
 #include <mbctype.h>
 
-#include <gtest/gtest.h>
-
-#include "base/worker_thread.h"
 #include "tests/support/double_byte_encoding.h"
 
 namespace vadro {
@@ -19,14 +15,4 @@ bool SelectDoubleByteEncoding(DoubleByteChar* sample) {
 void RestoreEncoding() { _setmbcp(_MB_CP_ANSI); }
 
 }  // namespace test_support
-
-namespace {
-
-TEST(Win32WorkerThread, PumpMessagesEndsWithTheQuitCode) {
-  PostQuitMessage(5);
-  WorkerThread worker;
-  EXPECT_EQ(worker.PumpMessages(), 5);
-}
-
-}  // namespace
 }  // namespace vadro
