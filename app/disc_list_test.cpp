@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/captured_output.h"
+
 namespace vadro {
 namespace {
 
@@ -16,9 +18,9 @@ struct Parsed {
 
 Parsed Parse(std::vector<const char*> arguments) {
   arguments.insert(arguments.begin(), "Vadro");
-  testing::internal::CaptureStdout();
+  CapturedOutput captured;
   DiscList list(static_cast<std::int32_t>(arguments.size()), arguments.data());
-  Parsed parsed{{}, list.valid, testing::internal::GetCapturedStdout()};
+  Parsed parsed{{}, list.valid, captured.Text()};
   for (auto* node = list.Head(); node; node = node->next) parsed.discs.push_back(node->value);
   return parsed;
 }

@@ -8,13 +8,11 @@
 
 #include "base/path_separator.h"
 #include "tests/support/bank_map_files.h"
+#include "tests/support/captured_output.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vadro {
 namespace {
-
-using bankmap_test::CapturedOutput;
-using bankmap_test::SampleFile;
-using bankmap_test::ScratchFolder;
 
 const char* const kLoadMessage = "\r\nCannot load initialization file (Vadro.xml).\r\n";
 const char* const kFormatMessage = "\r\nWrong file format (Vadro.xml) or internal xml error.\r\n";
@@ -227,7 +225,7 @@ TEST_F(SaveTest, AnEmptyRootIsSavedAndLoadsEmpty) {
 TEST_F(SaveTest, ASaveThatCannotCreateItsNewFileLeavesTheOldFileAsItWas) {
   const std::string old = Items("<Item ID=\"3\" Bank=\"1\"/>") + "\r\n<!-- kept -->\r\n";
   folder.Write("Vadro.xml", old);
-  bankmap_test::TakeEveryNewFileName(folder);
+  TakeEveryNewFileName(folder);
   BankMapDocument created;
   ASSERT_TRUE(created.Create());
   created.CreateRoot();
@@ -245,7 +243,7 @@ TEST_F(SaveTest, ASaveThatCannotCreateItsNewFileLeavesTheOldFileAsItWas) {
 TEST_F(SaveTest, WhatAlreadyHasTheNameOfTheNewFileIsNeitherWrittenThroughNorRemoved) {
   ScratchFolder elsewhere;
   elsewhere.Write("target", "kept");
-  const std::string taken[] = {"Vadro.xml.new", bankmap_test::NewFileName(folder, 0)};
+  const std::string taken[] = {"Vadro.xml.new", NewFileName(folder, 0)};
   for (const std::string& name : taken) {
     std::error_code error;
     std::filesystem::create_symlink(elsewhere.PathOf("target"), folder.PathOf(name.c_str()), error);

@@ -9,15 +9,14 @@
 #include "base/path_separator.h"
 #include "device/device_library_ref.h"
 #include "tests/support/bank_map_files.h"
+#include "tests/support/captured_output.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/screen_model.h"
 #include "tests/support/simulator_test.h"
 
 namespace vadro {
 namespace {
-
-using bankmap_test::CapturedOutput;
-using bankmap_test::ScratchFolder;
 
 const std::string kFirstTime =
     "\r\n   For the first time the program must be initialized. Please turn on your CD Libraries,\r\n"
@@ -194,7 +193,7 @@ TEST_F(BankMapStageTest, AFolderThatCannotBeCheckedOrWrittenEndsTheStageWithItsM
 TEST_F(BankMapStageTest, AFailedSaveKeepsTheOldFile) {
   const std::string listed = "<CDLibraryList><Item ID=\"3\" Bank=\"1\"/></CDLibraryList>";
   folder.Write("Vadro.xml", listed);
-  bankmap_test::TakeEveryNewFileName(folder);
+  TakeEveryNewFileName(folder);
   EXPECT_FALSE(RunStage("3,7", "2\r"));
   EXPECT_EQ(output,
             kOneNew + kPrompt + Assigned(7, 2) + "\r\nCannot save initialization file (Vadro.xml).\r\n");

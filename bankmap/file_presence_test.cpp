@@ -6,12 +6,10 @@
 
 #include "bankmap/bank_map_file.h"
 #include "bankmap/volume_root.h"
-#include "tests/support/bank_map_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vadro {
 namespace {
-
-using bankmap_test::ScratchFolder;
 
 TEST(FileIsPresent, FindsFilesAndDirectoriesAlike) {
   ScratchFolder folder;

@@ -7,12 +7,10 @@
 #include <string>
 
 #include "bankmap/bank_map_file.h"
-#include "tests/support/bank_map_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vadro {
 namespace {
-
-using bankmap_test::ScratchFolder;
 
 std::int32_t ValueOf(const PooledMap& map, std::int32_t key) {
   std::int32_t value = 0;

@@ -10,12 +10,10 @@
 #include "bankmap/bank_map_file.h"
 #include "bankmap/xml_apartment.h"
 #include "tests/support/bank_map_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vadro {
 namespace {
-
-using bankmap_test::SampleFile;
-using bankmap_test::ScratchFolder;
 
 // The documents live in the main thread's apartment, as in the program.
 class ApartmentEnvironment : public ::testing::Environment {

@@ -10,7 +10,8 @@
 
 #include "bankmap/bank_map_file.h"
 #include "bankmap/xml_document.h"
-#include "tests/support/bank_map_files.h"
+#include "tests/support/captured_output.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vadro {
 namespace {
@@ -30,7 +31,7 @@ bool ResolvesExternals(const OpenDocument& document) {
 // The document class fetches the external DTDs and entities that a file names (over the network
 // too) unless told not to; it is told so before anything is loaded, and a load keeps it so.
 TEST(XmlDocumentWin32Test, DocumentsNeverFetchWhatAFileNames) {
-  bankmap_test::ScratchFolder folder;
+  ScratchFolder folder;
   folder.Write("doc.xml", "<!DOCTYPE CDLibraryList SYSTEM \"absent.dtd\"><CDLibraryList/>");
   OpenDocument document;
   ASSERT_TRUE(document.Create());
@@ -41,7 +42,7 @@ TEST(XmlDocumentWin32Test, DocumentsNeverFetchWhatAFileNames) {
 
 // The document object lives in an apartment: a thread that never entered one gets none.
 TEST(XmlDocumentWin32Test, ADocumentThatCannotBeMadeIsReported) {
-  bankmap_test::CapturedOutput captured;
+  CapturedOutput captured;
   bool created = true;
   std::thread outside([&created] {
     XmlDocument document;

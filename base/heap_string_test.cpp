@@ -298,18 +298,18 @@ TEST(HeapString, ComparePrefixNoCase) {
 class HeapStringDoubleByte : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!test_support::SelectDoubleByteEncoding(&sample)) GTEST_SKIP() << "no double-byte encoding here";
+    if (!SelectDoubleByteEncoding(&sample)) GTEST_SKIP() << "no double-byte encoding here";
     character[0] = static_cast<char>(sample.lead);
     character[1] = static_cast<char>(sample.trail);
   }
-  void TearDown() override { test_support::RestoreEncoding(); }
+  void TearDown() override { RestoreEncoding(); }
 
   // `before` + the double-byte character + `after`.
   std::string With(const char* before, const char* after) const {
     return std::string(before) + character + after;
   }
 
-  test_support::DoubleByteChar sample{};
+  DoubleByteChar sample{};
   char character[3] = {};
 };
 

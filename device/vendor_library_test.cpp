@@ -4,13 +4,15 @@
 
 #include <string>
 
+#include "tests/support/captured_output.h"
+
 namespace vadro {
 namespace {
 
 std::string ReportedFor(const VendorBinding& binding) {
-  ::testing::internal::CaptureStdout();
+  CapturedOutput captured;
   ReportVendorLoadFailure(binding);
-  std::string text = ::testing::internal::GetCapturedStdout();
+  std::string text = captured.Text();
   // Where standard output is in text mode (Windows, without the program's own set-up), "\r\n"
   // arrives as "\r\r\n"; the bytes written are what is checked here.
   std::string::size_type at;

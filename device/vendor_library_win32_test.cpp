@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
+
+#include "tests/support/captured_output.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vadro {
 
@@ -28,9 +30,9 @@ TEST(VendorLoaderTest, LibraryLackingAnOperationNamesIt) {
   ASSERT_NE(binding.missingOperation, nullptr);
   EXPECT_STREQ(binding.missingOperation, "USBCDGetCDDown");
   EXPECT_EQ(table.InitUSBCDLibrary, nullptr) << "the table is left alone";
-  ::testing::internal::CaptureStdout();
+  CapturedOutput captured;
   ReportVendorLoadFailure(binding);
-  std::string text = ::testing::internal::GetCapturedStdout();
+  std::string text = captured.Text();
   EXPECT_NE(text.find("Cannot load the device library USBCDDLL.dll."), std::string::npos) << text;
   EXPECT_NE(text.find("\nUSBCDGetCDDown\r"), std::string::npos) << text;
 }
@@ -66,15 +68,13 @@ std::string OwnFolder() {
 // Libraries that lie in the current folder or in a folder of PATH but not beside the program are
 // not loaded, neither through the search flags nor by the full paths of Windows without them.
 TEST(VendorLoaderTest, TheCurrentFolderAndPathAreNeverSearched) {
-  char temp[MAX_PATH];
-  ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0U);
-  std::string base = std::string(temp) + "vadro-loader-" + std::to_string(GetCurrentProcessId());
-  const std::string current = base + "-current";
-  const std::string onPath = base + "-path";
+  ScratchFolder scratch("loader");
+  scratch.MakeFolder("current");
+  scratch.MakeFolder("path");
+  const std::string current = scratch.PathOf("current");
+  const std::string onPath = scratch.PathOf("path");
   const char* const names[] = {"usbcd_in_current_folder.dll", "usbcd_on_path.dll"};
   const std::string planted[] = {current + "\\" + names[0], onPath + "\\" + names[1]};
-  // Left by an earlier run of the same process number that ended early, they are used again.
-  for (const std::string& folder : {current, onPath}) CreateDirectoryA(folder.c_str(), nullptr);
   for (const std::string& file : planted) {
     ASSERT_TRUE(CopyFileA((OwnFolder() + "usbcd_decorated.dll").c_str(), file.c_str(), FALSE));
   }
@@ -102,8 +102,6 @@ TEST(VendorLoaderTest, TheCurrentFolderAndPathAreNeverSearched) {
 
   SetEnvironmentVariableA("PATH", oldPath.c_str());
   SetCurrentDirectoryA(previousFolder);
-  for (const std::string& file : planted) DeleteFileA(file.c_str());
-  for (const std::string& folder : {current, onPath}) RemoveDirectoryA(folder.c_str());
 }
 
 TEST(VendorLoaderTest, SimulatorLibraryLoadsByItsPlainNames) {

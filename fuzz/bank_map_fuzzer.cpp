@@ -3,13 +3,10 @@
 // must have read every entry into both maps, the later of two entries with one key winning; the
 // document saved back and loaded again must give the same entries, and saved once more, the same
 // bytes: a save writes everything with the meaning it was loaded with.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,46 +16,16 @@
 #include "base/heap_string.h"
 #include "base/pooled_map.h"
 #include "fuzz/fuzz_support.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
 using Entries = std::vector<std::pair<std::int32_t, std::int32_t>>;  // (ID, Bank) in file order
 
-// A folder of its own for the file, on a memory file system where there is one.
-std::string MakeScratchFolder(const char* name) {
-  const char* base = "/dev/shm";
-  if (access(base, W_OK) != 0) {
-    const char* temporary = std::getenv("TMPDIR");
-    base = temporary != nullptr ? temporary : "/tmp";
-  }
-  std::string pattern = std::string(base) + "/vadro-fuzz-" + name + "-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    std::perror("fuzz: scratch folder");
-    std::exit(1);
-  }
-  return pattern + "/";
-}
-
-std::string loadFolder;
-std::string saveFolder;
-
-void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  FUZZ_CHECK(file != nullptr);
-  FUZZ_CHECK(size == 0 || std::fwrite(data, 1, size, file) == size);
-  FUZZ_CHECK(std::fclose(file) == 0);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  FUZZ_CHECK(file != nullptr);
-  std::string text;
-  char chunk[4096];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) text.append(chunk, got);
-  FUZZ_CHECK(std::fclose(file) == 0);
-  return text;
-}
+// The folders of the loaded and the saved file, on a memory file system where there is one;
+// removed at the run's end.
+std::unique_ptr<vadro::ScratchFolder> loadFolder;
+std::unique_ptr<vadro::ScratchFolder> saveFolder;
 
 // The entries of a loaded document, read through the same element interface as the load pass.
 Entries EntriesOf(const vadro::XmlElement& root) {
@@ -90,25 +57,18 @@ void CheckMap(const vadro::PooledMap& map, const std::map<std::int32_t, std::int
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   vadro::fuzz::SilenceStandardOutput();
   vadro::fuzz::SelectEncoding(true);
-  loadFolder = MakeScratchFolder("load");
-  saveFolder = MakeScratchFolder("save");
-  std::atexit([] {
-    for (const std::string* folder : {&loadFolder, &saveFolder}) {
-      unlink((*folder + "Vadro.xml").c_str());
-      unlink((*folder + "again.xml").c_str());
-      rmdir(folder->c_str());
-    }
-  });
+  loadFolder = std::make_unique<vadro::ScratchFolder>("fuzz-load", true);
+  saveFolder = std::make_unique<vadro::ScratchFolder>("fuzz-save", true);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static vadro::XmlApartment apartment;  // the main thread's, as in a run
-  WriteFile(loadFolder + "Vadro.xml", data, size);
+  loadFolder->Write("Vadro.xml", std::string(reinterpret_cast<const char*>(data), size));
 
   vadro::PooledMap bankMap;
   vadro::LoadPass pass;
-  bool loaded = pass.Run(vadro::HeapString(loadFolder.c_str()), bankMap);
+  bool loaded = pass.Run(loadFolder->Directory(), bankMap);
   if (!loaded) {
     FUZZ_CHECK(pass.Root().IsEmpty());
     FUZZ_CHECK(pass.DeviceBankMap().Count() == 0);
@@ -127,12 +87,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckMap(pass.DeviceBankMap(), devices);
 
   // Saved as the set-up saves it, and loaded again.
-  FUZZ_CHECK(pass.Document().Save((saveFolder + "Vadro.xml").c_str()));
+  FUZZ_CHECK(pass.Document().Save(saveFolder->PathOf("Vadro.xml").c_str()));
   vadro::PooledMap reloadedMap;
   vadro::LoadPass reload;
-  FUZZ_CHECK(reload.Run(vadro::HeapString(saveFolder.c_str()), reloadedMap));
+  FUZZ_CHECK(reload.Run(saveFolder->Directory(), reloadedMap));
   FUZZ_CHECK(EntriesOf(reload.Root()) == entries);
-  FUZZ_CHECK(reload.Document().Save((saveFolder + "again.xml").c_str()));
-  FUZZ_CHECK(ReadFile(saveFolder + "again.xml") == ReadFile(saveFolder + "Vadro.xml"));
+  FUZZ_CHECK(reload.Document().Save(saveFolder->PathOf("again.xml").c_str()));
+  FUZZ_CHECK(saveFolder->Read("again.xml") == saveFolder->Read("Vadro.xml"));
   return 0;
 }

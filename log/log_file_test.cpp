@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 #include "base/path_separator.h"
 #include "tests/support/log_file_handles.h"
+#include "tests/support/scratch_folder.h"
 
 namespace vadro {
 namespace {
@@ -94,51 +96,50 @@ class OpenLogFile : public LogFile {
 class LogFileOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = test_support::MakeScratchFolder();
-    ASSERT_FALSE(folder.empty());
-    from = folder + "from" + kPathSeparator;
-    to = folder + "to" + kPathSeparator;
-    ASSERT_TRUE(test_support::MakeFolder(from));
-    ASSERT_TRUE(test_support::MakeFolder(to));
+    folder.MakeFolder("from");
+    folder.MakeFolder("to");
   }
-  void TearDown() override { test_support::RemoveScratchFolder(folder); }
 
-  std::string folder, from, to;
+  static bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+  ScratchFolder folder{"log"};
+  std::string from = folder.PathOf("from") + kPathSeparator;
+  std::string to = folder.PathOf("to") + kPathSeparator;
 };
 
 TEST_F(LogFileOnDisk, AnOpenFileIsClosedAndMovedAlong) {
-  FileHandle handle = test_support::OpenFileForWriting(from + "run.log");
+  FileHandle handle = OpenFileForWriting(from + "run.log");
   ASSERT_NE(handle, nullptr);
   OpenLogFile log(from.c_str(), "run.log", handle);
   EXPECT_EQ(log.SetDirectory(to.c_str()), 1);
   EXPECT_EQ(log.Path().Text(), to + "run.log");
   EXPECT_EQ(log.OpenFileHandle(), nullptr);
-  EXPECT_TRUE(test_support::FileExists(to + "run.log"));
-  EXPECT_FALSE(test_support::FileExists(from + "run.log"));
+  EXPECT_TRUE(FileExists(to + "run.log"));
+  EXPECT_FALSE(FileExists(from + "run.log"));
 }
 
 TEST_F(LogFileOnDisk, AFailedMoveKeepsThePathAndLeavesTheFileClosed) {
-  FileHandle handle = test_support::OpenFileForWriting(from + "run.log");
+  FileHandle handle = OpenFileForWriting(from + "run.log");
   ASSERT_NE(handle, nullptr);
   OpenLogFile log(from.c_str(), "run.log", handle);
-  std::string missing = folder + "missing";
+  std::string missing = folder.PathOf("missing");
   EXPECT_EQ(log.SetDirectory(missing.c_str()), 0);
   EXPECT_EQ(log.Path().Text(), from + "run.log");
   EXPECT_EQ(log.OpenFileHandle(), nullptr);
-  EXPECT_TRUE(test_support::FileExists(from + "run.log"));
+  EXPECT_TRUE(FileExists(from + "run.log"));
 
   // A file already at the target is never replaced.
-  FileHandle blocker = test_support::OpenFileForWriting(to + "run.log");
+  FileHandle blocker = OpenFileForWriting(to + "run.log");
   ASSERT_NE(blocker, nullptr);
   ASSERT_TRUE(CloseLogFile(blocker));
-  OpenLogFile again(from.c_str(), "run.log", test_support::OpenFileForWriting(from + "run.log"));
+  OpenLogFile again(from.c_str(), "run.log", OpenFileForWriting(from + "run.log"));
   EXPECT_EQ(again.SetDirectory(to.c_str()), 0);
   EXPECT_EQ(again.Path().Text(), from + "run.log");
-  EXPECT_TRUE(test_support::FileExists(from + "run.log"));
+  EXPECT_TRUE(FileExists(from + "run.log"));
 }
 
 TEST_F(LogFileOnDisk, AHandleThatCannotBeClosedChangesNothing) {
-  FileHandle invalid = test_support::InvalidFileHandle();
+  FileHandle invalid = InvalidFileHandle();
   OpenLogFile log(from.c_str(), "run.log", invalid);
   EXPECT_EQ(log.SetDirectory(to.c_str()), 0);
   EXPECT_EQ(log.Path().Text(), from + "run.log");

@@ -2,7 +2,6 @@
 #pragma once
 
 namespace vadro {
-namespace test_support {
 
 // A character of two bytes in the encoding that SelectDoubleByteEncoding chose.
 struct DoubleByteChar {
@@ -17,5 +16,4 @@ bool SelectDoubleByteEncoding(DoubleByteChar* sample);
 // Returns the narrow text functions to the encoding selected at start-up.
 void RestoreEncoding();
 
-}  // namespace test_support
 }  // namespace vadro

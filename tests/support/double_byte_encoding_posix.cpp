@@ -6,7 +6,6 @@
 #include "tests/support/double_byte_encoding.h"
 
 namespace vadro {
-namespace test_support {
 
 namespace {
 std::string savedLocale;
@@ -27,5 +26,4 @@ bool SelectDoubleByteEncoding(DoubleByteChar* sample) {
 
 void RestoreEncoding() { std::setlocale(LC_CTYPE, savedLocale.c_str()); }
 
-}  // namespace test_support
 }  // namespace vadro

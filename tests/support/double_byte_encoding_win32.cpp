@@ -3,7 +3,6 @@
 #include "tests/support/double_byte_encoding.h"
 
 namespace vadro {
-namespace test_support {
 
 bool SelectDoubleByteEncoding(DoubleByteChar* sample) {
   // Shift-JIS: 0x83 0x5C is a katakana letter whose second byte is a backslash.
@@ -14,5 +13,4 @@ bool SelectDoubleByteEncoding(DoubleByteChar* sample) {
 
 void RestoreEncoding() { _setmbcp(_MB_CP_ANSI); }
 
-}  // namespace test_support
 }  // namespace vadro
