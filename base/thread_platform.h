@@ -1,7 +1,6 @@
 // The system side of WorkerThread: creating a thread that runs a worker, reading its exit code,
 // terminating it and releasing its handle. Internal to base/.
 #pragma once
-#include <atomic>
 #include <cstdint>
 
 #include "base/worker_thread.h"
@@ -29,11 +28,6 @@ std::uint32_t CurrentThreadId();
 
 // Where a terminated worker thread may be stopped; called by every SleepMs.
 void CancellationPoint();
-
-// Handles closed and threads terminated by WorkerThread destructors since the process started
-// (for tests and diagnostics).
-extern std::atomic<std::uint32_t> closedHandleCount;
-extern std::atomic<std::uint32_t> terminatedThreadCount;
 
 // The calling thread's message loop (see WorkerThread::PumpMessages).
 std::int32_t PumpMessages();

@@ -4,13 +4,15 @@
 #include <memory>
 #include <thread>
 
-#include "base/thread_platform.h"
 #include "base/worker_thread.h"
+#include "tests/support/worker_thread_fixture.h"
 
 namespace vadro {
 namespace {
 
-TEST(PosixWorkerThread, PumpMessagesHasNoQueueAndReturnsAtOnce) {
+using PosixWorkerThread = WorkerThreadFixture;
+
+TEST_F(PosixWorkerThread, PumpMessagesHasNoQueueAndReturnsAtOnce) {
   WorkerThread worker;
   EXPECT_EQ(worker.PumpMessages(), 0);
 }
@@ -30,9 +32,7 @@ class ShortWorker : public WorkerThread {
 // it waits for a cancellation point. Under the sanitizers no control block may leak. (The owner
 // waits until Run has begun: destroying the object while the new thread is still calling Run
 // would race that virtual call.)
-TEST(PosixWorkerThread, DestructionRacingTheThreadsOwnEndEndsEachThreadOnce) {
-  std::uint32_t closedBefore = thread_platform::closedHandleCount.load();
-  std::uint32_t terminatedBefore = thread_platform::terminatedThreadCount.load();
+TEST_F(PosixWorkerThread, DestructionRacingTheThreadsOwnEndEndsEachThreadOnce) {
   const std::uint32_t cycles = 300;
   for (std::uint32_t i = 0; i < cycles; ++i) {
     auto worker = std::make_unique<ShortWorker>();
@@ -41,10 +41,8 @@ TEST(PosixWorkerThread, DestructionRacingTheThreadsOwnEndEndsEachThreadOnce) {
     if (i % 3 == 0) worker->Stop();
     worker.reset();
   }
-  std::uint32_t closed = thread_platform::closedHandleCount.load() - closedBefore;
-  std::uint32_t terminated = thread_platform::terminatedThreadCount.load() - terminatedBefore;
-  EXPECT_EQ(closed + terminated, cycles);
-  EXPECT_GE(closed, cycles / 3);
+  EXPECT_EQ(Closed() + Terminated(), cycles);
+  EXPECT_GE(Closed(), cycles / 3);
 }
 
 }  // namespace

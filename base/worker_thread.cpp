@@ -1,14 +1,24 @@
 #include "base/worker_thread.h"
 
+#include <atomic>
+
 #include "base/sleep.h"
 #include "base/thread_platform.h"
 
 namespace vadro {
 
-namespace thread_platform {
-std::atomic<std::uint32_t> closedHandleCount{0};
-std::atomic<std::uint32_t> terminatedThreadCount{0};
-}  // namespace thread_platform
+namespace {
+std::atomic<ThreadEndingObserver> endingObserver{nullptr};
+
+void Tell(ThreadEnding ending) {
+  ThreadEndingObserver observer = endingObserver.load(std::memory_order_acquire);
+  if (observer != nullptr) observer(ending);
+}
+}  // namespace
+
+ThreadEndingObserver SetThreadEndingObserver(ThreadEndingObserver observer) {
+  return endingObserver.exchange(observer, std::memory_order_acq_rel);
+}
 
 WorkerThread::~WorkerThread() {
   if (handle == nullptr) return;
@@ -18,10 +28,10 @@ WorkerThread::~WorkerThread() {
   // Destroyed on its own thread: that thread can neither wait for nor kill itself.
   if (threadId == thread_platform::CurrentThreadId()) return;
   if (IsRunning()) {
-    thread_platform::terminatedThreadCount.fetch_add(1, std::memory_order_relaxed);
+    Tell(ThreadEnding::kTerminated);
     thread_platform::Terminate(handle);
   } else {
-    thread_platform::closedHandleCount.fetch_add(1, std::memory_order_relaxed);
+    Tell(ThreadEnding::kClosed);
     thread_platform::CloseHandle(handle);
   }
 }

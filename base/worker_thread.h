@@ -8,6 +8,15 @@ namespace vadro {
 
 using ThreadHandle = void*;
 
+// How the destruction of an object that owned a thread ended that thread: its handle closed after
+// Run had returned, or the thread terminated while it ran.
+enum class ThreadEnding { kClosed, kTerminated };
+using ThreadEndingObserver = void (*)(ThreadEnding ending);
+
+// Installs `observer` (null: none), told of every thread that a destruction ends, and returns the
+// one it replaces. Kept in the program for the tests, which cannot see otherwise how a thread ended.
+ThreadEndingObserver SetThreadEndingObserver(ThreadEndingObserver observer);
+
 class WorkerThread {
  public:
   WorkerThread() = default;

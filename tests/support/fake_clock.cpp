@@ -10,20 +10,29 @@ namespace vadro {
 
 namespace {
 
+using Hook = std::function<void(std::uint64_t)>;
+
 std::atomic<std::uint64_t> now{0};
 std::atomic<std::uint32_t> sleeps{0};
 std::mutex hookMutex;
-std::function<void(std::uint64_t)> sleepHook;
+Hook beforeHook;
+Hook afterHook;
+
+Hook Copy(const Hook& hook) {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  return hook;
+}
+
+void Install(Hook& slot, Hook hook) {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  slot = std::move(hook);
+}
 
 void FakeSleep(std::uint32_t milliseconds) {
+  if (Hook before = Copy(beforeHook)) before(now.load());
   std::uint64_t after = now.fetch_add(milliseconds) + milliseconds;
   sleeps.fetch_add(1);
-  std::function<void(std::uint64_t)> hook;
-  {
-    std::lock_guard<std::mutex> lock(hookMutex);
-    hook = sleepHook;
-  }
-  if (hook) hook(after);
+  if (Hook hook = Copy(afterHook)) hook(after);
   // Lets other threads run, as a real sleep would, so that a thread that only sleeps cannot starve them.
   std::this_thread::yield();
 }
@@ -33,12 +42,14 @@ void FakeSleep(std::uint32_t milliseconds) {
 FakeClock::FakeClock() {
   now = 0;
   sleeps = 0;
+  BeforeSleep(nullptr);
   OnSleep(nullptr);
   replaced = SetSleepFunction(FakeSleep);
 }
 
 FakeClock::~FakeClock() {
   SetSleepFunction(replaced);
+  BeforeSleep(nullptr);
   OnSleep(nullptr);
 }
 
@@ -52,9 +63,10 @@ void FakeClock::AdvanceTo(std::uint64_t milliseconds) {
   }
 }
 
-void FakeClock::OnSleep(std::function<void(std::uint64_t now)> hook) {
-  std::lock_guard<std::mutex> lock(hookMutex);
-  sleepHook = std::move(hook);
+void FakeClock::BeforeSleep(std::function<void(std::uint64_t now)> hook) {
+  Install(beforeHook, std::move(hook));
 }
+
+void FakeClock::OnSleep(std::function<void(std::uint64_t now)> hook) { Install(afterHook, std::move(hook)); }
 
 }  // namespace vadro

@@ -1,5 +1,6 @@
-// Test fixture for WorkerThread: counts the handles closed and threads terminated since the test
-// started, and replaces the program's sleep so that workers poll without waiting for real.
+// Test fixture for WorkerThread: counts the threads that destructions closed and terminated since
+// the test started, and puts the fake clock in place of the program's sleep so that workers poll
+// without waiting for real.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -7,31 +8,36 @@
 #include <cstdint>
 
 #include "base/sleep.h"
-#include "base/thread_platform.h"
+#include "base/worker_thread.h"
+#include "tests/support/fake_clock.h"
 
 namespace vadro {
 
 class WorkerThreadFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    closedBefore = thread_platform::closedHandleCount.load();
-    terminatedBefore = thread_platform::terminatedThreadCount.load();
-    previousSleep = SetSleepFunction([](std::uint32_t) { SystemSleep(0); });
+    closed = 0;
+    terminated = 0;
+    previousObserver = SetThreadEndingObserver(Count);
   }
-  void TearDown() override { SetSleepFunction(previousSleep); }
+  void TearDown() override { SetThreadEndingObserver(previousObserver); }
 
-  std::uint32_t Closed() const { return thread_platform::closedHandleCount.load() - closedBefore; }
-  std::uint32_t Terminated() const {
-    return thread_platform::terminatedThreadCount.load() - terminatedBefore;
-  }
+  static std::uint32_t Closed() { return closed.load(); }
+  static std::uint32_t Terminated() { return terminated.load(); }
 
   static void WaitUntil(const std::atomic<bool>& flag) {
     while (!flag.load()) SystemSleep(1);
   }
 
-  std::uint32_t closedBefore = 0;
-  std::uint32_t terminatedBefore = 0;
-  SleepFunction previousSleep = nullptr;
+ private:
+  static void Count(ThreadEnding ending) {
+    (ending == ThreadEnding::kClosed ? closed : terminated).fetch_add(1);
+  }
+
+  static inline std::atomic<std::uint32_t> closed{0};
+  static inline std::atomic<std::uint32_t> terminated{0};
+  ThreadEndingObserver previousObserver = nullptr;
+  FakeClock clock;
 };
 
 }  // namespace vadro
