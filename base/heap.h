@@ -4,14 +4,11 @@
 
 namespace vadro {
 
-// Handle of a heap (a Win32 heap handle on Windows; a heap object of our own on POSIX).
+// Handle of a heap (a Win32 heap handle on Windows; a PosixHeap on POSIX, base/heap_posix.h).
 using HeapHandle = void*;
 
 // The process heap, on which every string and container of the program lives.
 HeapHandle ProcessHeap();
-
-// A new private heap, for a container that owns its heap; freed with HeapDestroyOwned.
-HeapHandle HeapCreateOwned();
 
 // A new zero-filled block of `size` bytes; raises on exhaustion.
 void* HeapAllocZeroed(HeapHandle heap, std::size_t size);
@@ -22,11 +19,7 @@ void* HeapReAllocZeroed(HeapHandle heap, void* block, std::size_t size);
 void HeapFreeBlock(HeapHandle heap, void* block);
 
 // Destroys a heap that a container owns, with every block still on it. The process heap is
-// never destroyed.
+// never destroyed. (The program creates no heap of its own; the tests do.)
 void HeapDestroyOwned(HeapHandle heap);
-
-// The blocks on a heap made by HeapCreateOwned that are allocated and not yet freed, counted by
-// walking the heap: what its users have not given back.
-std::size_t HeapBlockCount(HeapHandle heap);
 
 }  // namespace vadro

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/support/double_byte_encoding.h"
+#include "tests/support/owned_heap.h"
 
 namespace vadro {
 namespace {

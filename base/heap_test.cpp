@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/pooled_list.h"
+#include "tests/support/owned_heap.h"
 
 namespace vadro {
 namespace {

@@ -16,6 +16,7 @@
 #include "base/heap_string.h"
 #include "base/multibyte.h"
 #include "fuzz/fuzz_support.h"
+#include "tests/support/owned_heap.h"
 
 namespace {
 
