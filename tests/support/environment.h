@@ -1,11 +1,9 @@
-// Tests set the simulator's variables in the process environment, where it reads them.
+// SetTestEnv: a variable of the process environment set from a test, such as those the simulator reads.
 #pragma once
 
 namespace vadro {
-namespace sim {
 
 // Sets `name` to `value` (which may be empty); null `value` removes the variable.
 void SetTestEnv(const char* name, const char* value);
 
-}  // namespace sim
 }  // namespace vadro

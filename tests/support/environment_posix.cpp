@@ -3,7 +3,6 @@
 #include "tests/support/environment.h"
 
 namespace vadro {
-namespace sim {
 
 void SetTestEnv(const char* name, const char* value) {
   if (value == nullptr) {
@@ -13,5 +12,4 @@ void SetTestEnv(const char* name, const char* value) {
   }
 }
 
-}  // namespace sim
 }  // namespace vadro

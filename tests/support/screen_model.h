@@ -1,4 +1,4 @@
-// ScreenModel (tests only): a console in memory, with cells, colour attributes, a cursor, a width
+// ScreenModel: a console in memory, with cells, colour attributes, a cursor, a width
 // and a height, and a scripted keyboard, so that a test states what the screen shows after the
 // console helpers have run. It behaves as the Windows console does: written text wraps at once at
 // the end of a row and scrolls the buffer at its last row; with deferred wrapping it behaves as a

@@ -16,15 +16,15 @@ const char* const kVariables[] = {"USBCD_SIM_DEVICES",      "USBCD_SIM_MOVE_MS",
 
 void SimulatorTest::SetUp() {
   ASSERT_TRUE(LoadVendorLibrary());
-  for (const char* name : kVariables) sim::SetTestEnv(name, nullptr);
+  for (const char* name : kVariables) SetTestEnv(name, nullptr);
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   tracePath = std::string(test->test_suite_name()) + "." + test->name() + ".trace";
   std::remove(tracePath.c_str());
-  sim::SetTestEnv("USBCD_SIM_TRACE", tracePath.c_str());
+  SetTestEnv("USBCD_SIM_TRACE", tracePath.c_str());
 }
 
 void SimulatorTest::TearDown() {
-  for (const char* name : kVariables) sim::SetTestEnv(name, nullptr);
+  for (const char* name : kVariables) SetTestEnv(name, nullptr);
   if (!HasFailure()) std::remove(tracePath.c_str());
 }
 
@@ -49,6 +49,6 @@ std::vector<std::string> SimulatorTest::CallsOf(const std::string& name) const {
   return selected;
 }
 
-void SimulatorTest::SetVariable(const char* name, const char* value) { sim::SetTestEnv(name, value); }
+void SimulatorTest::SetVariable(const char* name, const char* value) { SetTestEnv(name, value); }
 
 }  // namespace vadro

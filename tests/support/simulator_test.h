@@ -1,5 +1,5 @@
-// Test support: the device tests drive the simulator (linked in natively, USBCDDLL.dll on Windows)
-// with its variables and read back its trace.
+// SimulatorTest: the fixture of the tests that drive the simulator (linked in natively,
+// USBCDDLL.dll on Windows) with its variables and read back its trace.
 #pragma once
 #include <gtest/gtest.h>
 
