@@ -38,9 +38,10 @@ std::int32_t SelectorApp::Run() {
   DiscList discs(argumentCount, argumentVector);
   if (!discs.valid) return 0;
   if (!LoadVendorLibrary()) return 0;
-  DeviceLibraryRef bankMap;
-  if (!RunBankMapStage(moduleDirectory, bankMap)) return 0;
-  RunSelection(discs, bankMap);
+  // The open device library, which is also the bank map that the two stages fill and read.
+  DeviceLibraryRef deviceLibrary;
+  if (!RunBankMapStage(moduleDirectory, deviceLibrary)) return 0;
+  RunSelection(discs, deviceLibrary);
   return 0;
 }
 

@@ -30,9 +30,6 @@ class ConsoleOut {
 
   // The console's cursor, or kFallbackPosition when the console cannot report it.
   CellPosition CursorOrFallback() const;
-  // Writes `length` characters of `text` into the cells from `position` on, on into the next row
-  // at the end of a row, moving neither the cursor nor any colour.
-  void WriteAt(const char* text, std::int32_t length, CellPosition position) const;
   // Counts `seconds` down in the cell under the cursor, one number a second (single digits only:
   // each number covers the previous one). The cursor stays; the last number ("1") stays visible.
   void Countdown(std::int32_t seconds) const;
@@ -41,17 +38,15 @@ class ConsoleOut {
   // report its cursor.
   bool EraseBack() const;
 
-  // The cursor moves to `position`.
+  // The ConsoleIo operations (console/console_io.h) on `handle`, in this order: WriteOutputCharacters,
+  // SetCursorPosition, GetScreenBufferInfo, FillOutputCharacter, FillOutputAttribute,
+  // SetTextAttribute, WriteAtCursor.
+  void WriteAt(const char* text, std::int32_t length, CellPosition position) const;
   void SetCursor(CellPosition position) const;
-  // The screen buffer's cursor, width and current attribute; false when the console cannot report.
   bool ScreenInfo(ScreenBufferInfo& info) const;
-  // `count` cells from `position` take the character `ch` (0 shows as a blank); false on failure.
   bool FillCharacter(char ch, std::int32_t count, CellPosition position) const;
-  // `count` cells from `position` take `attribute`.
   void FillAttribute(std::uint16_t attribute, std::int32_t count, CellPosition position) const;
-  // Text written from now on takes `attribute`.
   void SetTextAttribute(std::uint16_t attribute) const;
-  // Writes `length` characters at the cursor, which moves behind them.
   void WriteAtCursor(const char* text, std::int32_t length) const;
 
   // Null until Open; every operation on a null handle fails quietly.
