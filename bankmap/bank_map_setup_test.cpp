@@ -13,7 +13,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/screen_model.h"
-#include "tests/support/simulator_test.h"
+#include "tests/support/simulator_fixture.h"
 
 namespace vadro {
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/simulator_test.h"
+#include "tests/support/simulator_fixture.h"
 
 namespace vadro {
 namespace {

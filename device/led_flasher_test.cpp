@@ -11,7 +11,7 @@
 #include "base/sleep.h"
 #include "device/device_library_ref.h"
 #include "tests/support/fake_clock.h"
-#include "tests/support/simulator_test.h"
+#include "tests/support/simulator_fixture.h"
 
 namespace vadro {
 namespace {

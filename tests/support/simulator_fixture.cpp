@@ -1,4 +1,4 @@
-#include "tests/support/simulator_test.h"
+#include "tests/support/simulator_fixture.h"
 
 #include <cstdio>
 #include <fstream>
