@@ -4,10 +4,9 @@
 #include <cstring>
 
 #include "device/vendor_library.h"
+#include "device/vendor_library_win32.h"
 
 namespace vadro {
-
-HMODULE LoadByFullPath(const char* fileName);
 
 namespace {
 
@@ -55,9 +54,6 @@ HMODULE LoadFromProgramOrSystemFolder(const char* fileName) {
 
 }  // namespace
 
-// The library file `fileName` by its full path: in the program's own folder, else in the system
-// folder; null when neither loads. The loader's way on Windows that does not know the search flags,
-// called by the loader's tests as well.
 HMODULE LoadByFullPath(const char* fileName) {
   char folder[MAX_PATH];
   char path[MAX_PATH];

@@ -6,12 +6,11 @@
 
 #include <string>
 
+#include "device/vendor_library_win32.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/scratch_folder.h"
 
 namespace vadro {
-
-HMODULE LoadByFullPath(const char* fileName);
 
 namespace {
 
