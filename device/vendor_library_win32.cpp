@@ -83,17 +83,10 @@ VendorBinding BindVendorLibrary(const char* fileName, VendorLibrary& table) {
   // Bound into a copy first, so that a library lacking an operation leaves `table` alone.
   VendorLibrary bound{};
   const char* missing = nullptr;
-  Bind(module, "InitUSBCDLibrary", 0, bound.InitUSBCDLibrary, missing);
-  Bind(module, "GetDeviceNumber", 0, bound.GetDeviceNumber, missing);
-  Bind(module, "EnumDevice", 4, bound.EnumDevice, missing);
-  Bind(module, "SetCDCallbackProc", 4, bound.SetCDCallbackProc, missing);
-  Bind(module, "CloseUSBCDLibrary", 0, bound.CloseUSBCDLibrary, missing);
-  Bind(module, "USBCDReset", 4, bound.USBCDReset, missing);
-  Bind(module, "USBCDLEDON", 4, bound.USBCDLEDON, missing);
-  Bind(module, "USBCDLEDOFF", 4, bound.USBCDLEDOFF, missing);
-  Bind(module, "USBCDGetStatus", 4, bound.USBCDGetStatus, missing);
-  Bind(module, "USBCDMoveto", 8, bound.USBCDMoveto, missing);
-  Bind(module, "USBCDGetCDDown", 4, bound.USBCDGetCDDown, missing);
+#define VADRO_BIND_EXPORTED_OPERATION(result, name, parameters, bytes) \
+  Bind(module, #name, bytes, bound.name, missing);
+  VADRO_VENDOR_OPERATIONS(VADRO_BIND_EXPORTED_OPERATION)
+#undef VADRO_BIND_EXPORTED_OPERATION
   if (missing != nullptr) {
     FreeLibrary(module);
     return VendorBinding{false, missing};

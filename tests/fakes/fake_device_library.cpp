@@ -1,17 +1,22 @@
 // A stand-in device library for the loader's tests, built as DLLs whose export tables differ
 // (see CMakeLists.txt). Its answers show which function was bound and that arguments arrive.
-#include <cstdint>
+#include "shared/vendor_operations.h"
 
-#define FAKE_OPERATION extern "C" std::int32_t VADRO_VENDOR_CALL
+extern "C" {
+VADRO_VENDOR_OPERATIONS(VADRO_DECLARE_VENDOR_EXPORT)
 
-FAKE_OPERATION InitUSBCDLibrary() { return 0; }
-FAKE_OPERATION GetDeviceNumber() { return 42; }
-FAKE_OPERATION EnumDevice(std::int32_t index) { return 1000 + index; }
-FAKE_OPERATION SetCDCallbackProc(void(VADRO_VENDOR_CALL* /*callback*/)(std::int32_t)) { return 0; }
-FAKE_OPERATION CloseUSBCDLibrary() { return 0; }
-FAKE_OPERATION USBCDReset(std::int32_t device) { return device + 1; }
-FAKE_OPERATION USBCDLEDON(std::int32_t device) { return device + 2; }
-FAKE_OPERATION USBCDLEDOFF(std::int32_t device) { return device + 3; }
-FAKE_OPERATION USBCDGetStatus(std::int32_t device) { return device + 4; }
-FAKE_OPERATION USBCDMoveto(std::int32_t device, std::int32_t slot) { return device * 1000 + slot; }
-FAKE_OPERATION USBCDGetCDDown(std::int32_t device) { return device + 5; }
+std::int32_t VADRO_VENDOR_CALL InitUSBCDLibrary() { return 0; }
+std::int32_t VADRO_VENDOR_CALL GetDeviceNumber() { return 42; }
+std::int32_t VADRO_VENDOR_CALL EnumDevice(std::int32_t index) { return 1000 + index; }
+std::int32_t VADRO_VENDOR_CALL SetCDCallbackProc(vadro::DeviceChangeCallback /*callback*/) { return 0; }
+std::int32_t VADRO_VENDOR_CALL CloseUSBCDLibrary() { return 0; }
+std::int32_t VADRO_VENDOR_CALL USBCDReset(std::int32_t device) { return device + 1; }
+std::int32_t VADRO_VENDOR_CALL USBCDLEDON(std::int32_t device) { return device + 2; }
+std::int32_t VADRO_VENDOR_CALL USBCDLEDOFF(std::int32_t device) { return device + 3; }
+std::int32_t VADRO_VENDOR_CALL USBCDGetStatus(std::int32_t device) { return device + 4; }
+std::int32_t VADRO_VENDOR_CALL USBCDMoveto(std::int32_t device, std::int32_t slot) {
+  return device * 1000 + slot;
+}
+std::int32_t VADRO_VENDOR_CALL USBCDGetCDDown(std::int32_t device) { return device + 5; }
+
+}  // extern "C"
