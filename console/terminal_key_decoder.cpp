@@ -5,8 +5,6 @@ namespace vadro {
 namespace {
 
 constexpr unsigned char kEsc = 0x1b;
-constexpr int kEnterCode = 13;
-constexpr int kBackspaceCode = 8;
 // Longer than any key a terminal sends; a run this long without its final byte is not a key.
 constexpr std::size_t kLongestSequence = 32;
 
@@ -59,7 +57,7 @@ int Ss3KeyCode(std::size_t parameterCount, unsigned char final) {
   if (parameterCount == 0) {
     // The keypad in application mode.
     if (final >= 'p' && final <= 'y') return '0' + (final - 'p');
-    if (final == 'M') return kEnterCode;
+    if (final == 'M') return kEnterKeyCode;
   }
   return kOtherKeyCode;  // arrows, Home, End and the keypad's signs
 }
@@ -96,11 +94,11 @@ DecodedKey DecodeTerminalKey(const unsigned char* bytes, std::size_t count, bool
   if (first != kEsc) {
     if (first == '\r') {
       // CR LF, the line end of text written on Windows, is one Enter.
-      if (count == 1) return noMoreBytes ? DecodedKey{kEnterCode, 1} : kNeedMore;
-      return DecodedKey{kEnterCode, bytes[1] == '\n' ? 2U : 1U};
+      if (count == 1) return noMoreBytes ? DecodedKey{kEnterKeyCode, 1} : kNeedMore;
+      return DecodedKey{kEnterKeyCode, bytes[1] == '\n' ? 2U : 1U};
     }
-    if (first == '\n') return DecodedKey{kEnterCode, 1};
-    if (first == 0x7f) return DecodedKey{kBackspaceCode, 1};
+    if (first == '\n') return DecodedKey{kEnterKeyCode, 1};
+    if (first == 0x7f) return DecodedKey{kBackspaceKeyCode, 1};
     return DecodedKey{first, 1};
   }
   if (count == 1) return noMoreBytes ? DecodedKey{kEscapeKeyCode, 1} : kNeedMore;
