@@ -1,5 +1,7 @@
 #include "console/terminal_key_decoder.h"
 
+#include "shared/decimal_run.h"
+
 namespace vadro {
 
 namespace {
@@ -14,14 +16,11 @@ bool IsFinalByte(unsigned char b) { return b >= 0x40 && b <= 0x7e; }
 
 constexpr DecodedKey kNeedMore = {0, 0};
 
-// The first number of a sequence's parameters ("15;5" gives 15); -1 when there is none.
+// The first number of a sequence's parameters ("15;5" gives 15); -1 when there is none or it is
+// above 9999, more than any key's.
 int FirstParameter(const unsigned char* bytes, std::size_t count) {
-  int value = -1;
-  for (std::size_t i = 0; i < count && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
-    value = (value < 0 ? 0 : value * 10) + (bytes[i] - '0');
-    if (value > 9999) return -1;
-  }
-  return value;
+  DecimalRun run = ReadDecimalRun(bytes, count, kAnyDigitCount, 9999);
+  return run.length == 0 || run.pastLimit ? -1 : static_cast<int>(run.value);
 }
 
 // "ESC [ n ~": F1 to F5 (11 to 15, older terminals), F6 to F12 (17 to 21, 23, 24) and the shifted
