@@ -6,6 +6,8 @@
 namespace vadro {
 
 struct VendorLibrary {
+// A declarator: its parts cannot be put in parentheses.
+// NOLINTNEXTLINE(bugprone-macro-parentheses)
 #define VADRO_VENDOR_TABLE_ENTRY(result, name, parameters, bytes) result(VADRO_VENDOR_CALL* name) parameters;
   VADRO_VENDOR_OPERATIONS(VADRO_VENDOR_TABLE_ENTRY)
 #undef VADRO_VENDOR_TABLE_ENTRY
