@@ -13,7 +13,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/screen_model.h"
-#include "tests/support/simulator_fixture.h"
+#include "tests/support/simulated_device_fixture.h"
 
 namespace vadro {
 namespace {
@@ -47,7 +47,7 @@ class FailingKeyboard : public InstalledScreenModel {
 };
 
 // The stage on a scratch folder, with the simulator's devices, a scripted keyboard and a fake clock.
-class BankMapStageTest : public SimulatorTest {
+class BankMapStageTest : public SimulatedDeviceTest {
  protected:
   // Runs the stage with `devices` attached and `keys` typed, for the scratch folder or the folder
   // `inside` it; returns its result.

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/simulator_fixture.h"
+#include "tests/support/simulated_device_fixture.h"
 
 namespace vadro {
 namespace {
@@ -25,10 +25,10 @@ std::vector<std::int32_t> Snapshot() {
   return values;
 }
 
-class DeviceLibraryRefTest : public SimulatorTest {
+class DeviceLibraryRefTest : public SimulatedDeviceTest {
  protected:
   void SetUp() override {
-    SimulatorTest::SetUp();
+    SimulatedDeviceTest::SetUp();
     SetVariable("USBCD_SIM_DEVICES", "3,7");
   }
 };

@@ -11,7 +11,7 @@
 #include "base/sleep.h"
 #include "device/device_library_ref.h"
 #include "tests/support/fake_clock.h"
-#include "tests/support/simulator_fixture.h"
+#include "tests/support/simulated_device_fixture.h"
 
 namespace vadro {
 namespace {
@@ -21,10 +21,10 @@ namespace {
 // `parkAtMs` waits (in real time) until the flasher is asked to stop, so that a test stops the
 // flasher at a chosen point of its blinking; that sleep and every later one then take their time
 // as before, so a flasher that goes on waiting after the stop moves the clock on.
-class LedFlasherTest : public SimulatorTest {
+class LedFlasherTest : public SimulatedDeviceTest {
  protected:
   void SetUp() override {
-    SimulatorTest::SetUp();
+    SimulatedDeviceTest::SetUp();
     SetVariable("USBCD_SIM_DEVICES", "3,7");
     library = std::make_unique<DeviceLibraryRef>();
     clock = std::make_unique<FakeClock>();
@@ -33,7 +33,7 @@ class LedFlasherTest : public SimulatorTest {
   void TearDown() override {
     clock.reset();
     library.reset();
-    SimulatorTest::TearDown();
+    SimulatedDeviceTest::TearDown();
   }
 
   void AtSleep(std::uint64_t now) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/environment.h"
+#include "tests/support/simulator_fixture.h"
 
 namespace vadro {
 namespace sim {
@@ -23,44 +24,13 @@ std::int64_t MsSince(Clock::time_point start) {
 }
 
 // Each test starts from a clean environment with devices 3 and 7 and a fresh trace file.
-class CarouselSimTest : public ::testing::Test {
+class CarouselSimTest : public SimulatorTest {
  protected:
   void SetUp() override {
-    ClearVariables();
-    tracePath = std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".trace";
-    std::remove(tracePath.c_str());
-    SetTestEnv("USBCD_SIM_DEVICES", "3,7");
-    SetTestEnv("USBCD_SIM_TRACE", tracePath.c_str());
-  }
-  void TearDown() override {
-    ClearVariables();
-    std::remove(tracePath.c_str());
-  }
-  static void ClearVariables() {
-    for (const char* name :
-         {"USBCD_SIM_DEVICES", "USBCD_SIM_MOVE_MS", "USBCD_SIM_CDDOWN_MS", "USBCD_SIM_REFUSE_MOVES",
-          "USBCD_SIM_RESET_MS", "USBCD_SIM_HANG", "USBCD_SIM_PLUG", "USBCD_SIM_TRACE"}) {
-      SetTestEnv(name, nullptr);
-    }
+    SimulatorTest::SetUp();
+    SetVariable("USBCD_SIM_DEVICES", "3,7");
   }
 
-  // The trace lines without their leading milliseconds, which must be a plain decimal number.
-  std::vector<std::string> Calls() {
-    std::vector<std::string> calls;
-    std::ifstream in(tracePath, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-      std::string::size_type space = line.find(' ');
-      EXPECT_NE(space, std::string::npos) << line;
-      EXPECT_GT(space, 0u) << line;
-      EXPECT_EQ(line.find_first_not_of("0123456789"), space) << line;
-      EXPECT_EQ(line.find('\r'), std::string::npos) << line;
-      calls.push_back(line.substr(space + 1));
-    }
-    return calls;
-  }
-
-  std::string tracePath;
   CarouselSim sim;
 };
 

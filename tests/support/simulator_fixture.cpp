@@ -3,20 +3,12 @@
 #include <cstdio>
 #include <fstream>
 
-#include "device/vendor_library.h"
 #include "tests/support/environment.h"
 
 namespace vadro {
 
-namespace {
-const char* const kVariables[] = {"USBCD_SIM_DEVICES",      "USBCD_SIM_MOVE_MS",  "USBCD_SIM_CDDOWN_MS",
-                                  "USBCD_SIM_REFUSE_MOVES", "USBCD_SIM_RESET_MS", "USBCD_SIM_HANG",
-                                  "USBCD_SIM_PLUG",         "USBCD_SIM_TRACE"};
-}  // namespace
-
 void SimulatorTest::SetUp() {
-  ASSERT_TRUE(LoadVendorLibrary());
-  for (const char* name : kVariables) SetTestEnv(name, nullptr);
+  ClearSimulatorVariables();
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   tracePath = std::string(test->test_suite_name()) + "." + test->name() + ".trace";
   std::remove(tracePath.c_str());
@@ -24,7 +16,7 @@ void SimulatorTest::SetUp() {
 }
 
 void SimulatorTest::TearDown() {
-  for (const char* name : kVariables) SetTestEnv(name, nullptr);
+  ClearSimulatorVariables();
   if (!HasFailure()) std::remove(tracePath.c_str());
 }
 
@@ -34,6 +26,10 @@ std::vector<std::string> SimulatorTest::Calls() const {
   std::string line;
   while (std::getline(in, line)) {
     std::string::size_type space = line.find(' ');
+    EXPECT_NE(space, std::string::npos) << line;
+    EXPECT_GT(space, 0u) << line;
+    EXPECT_EQ(line.find_first_not_of("0123456789"), space) << line;
+    EXPECT_EQ(line.find('\r'), std::string::npos) << line;
     if (space != std::string::npos) calls.push_back(line.substr(space + 1));
   }
   return calls;

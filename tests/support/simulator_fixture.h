@@ -1,5 +1,5 @@
-// SimulatorTest: the fixture of the tests that drive the simulator (linked in natively,
-// USBCDDLL.dll on Windows) with its variables and read back its trace.
+// SimulatorTest: the fixture of the tests that drive the simulator with its variables and read
+// back its trace.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -8,11 +8,12 @@
 
 namespace vadro {
 
-// Binds the device library, points the simulator's trace at a fresh file named after the test,
-// and clears every simulator variable again at the end.
+// Clears every simulator variable before and after the test and points the trace at a fresh file
+// named after the test, kept when the test fails.
 class SimulatorTest : public ::testing::Test {
  public:
-  // The trace's calls in order, without their times: "EnumDevice 1 = 7", "callback 3".
+  // The trace's calls in order, without their times: "EnumDevice 1 = 7", "callback 3". Each line
+  // must begin with its time, a plain decimal number, and end without a carriage return.
   std::vector<std::string> Calls() const;
   // Only the calls whose operation is `name` (or one of the LED operations for "LED").
   std::vector<std::string> CallsOf(const std::string& name) const;
