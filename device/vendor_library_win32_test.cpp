@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "base/heap_string.h"
+#include "base/module_directory.h"
 #include "device/vendor_library_win32.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/scratch_folder.h"
@@ -56,14 +58,6 @@ TEST(VendorLoaderTest, DecoratedNamesAreFoundAndCalled) {
   EXPECT_EQ(table.CloseUSBCDLibrary(), 0);
 }
 
-// The folder of the running test, ending in a backslash.
-std::string OwnFolder() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string text(path, length);
-  return text.substr(0, text.rfind('\\') + 1);
-}
-
 // Libraries that lie in the current folder or in a folder of PATH but not beside the program are
 // not loaded, neither through the search flags nor by the full paths of Windows without them.
 TEST(VendorLoaderTest, TheCurrentFolderAndPathAreNeverSearched) {
@@ -74,8 +68,11 @@ TEST(VendorLoaderTest, TheCurrentFolderAndPathAreNeverSearched) {
   const std::string onPath = scratch.PathOf("path");
   const char* const names[] = {"usbcd_in_current_folder.dll", "usbcd_on_path.dll"};
   const std::string planted[] = {current + "\\" + names[0], onPath + "\\" + names[1]};
+  HeapString ownFolder;
+  ASSERT_TRUE(FindModuleDirectory(ownFolder));
+  const std::string decorated = std::string(ownFolder.Text()) + "usbcd_decorated.dll";
   for (const std::string& file : planted) {
-    ASSERT_TRUE(CopyFileA((OwnFolder() + "usbcd_decorated.dll").c_str(), file.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(decorated.c_str(), file.c_str(), FALSE));
   }
   char previousFolder[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, previousFolder);
