@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "bankmap/bank_map_file.h"
 #include "bankmap/bankmap_test_support.h"
@@ -30,12 +32,11 @@ bool ResolvesExternals(const OpenDocument& document) {
 // The document class fetches the external DTDs and entities that a file names (over the network
 // too) unless told not to; it is told so before anything is loaded, and a load keeps it so.
 TEST(XmlDocumentWin32Test, DocumentsNeverFetchWhatAFileNames) {
-  bankmap_test::ScratchFolder folder;
-  folder.Write("doc.xml", "<!DOCTYPE CDLibraryList SYSTEM \"absent.dtd\"><CDLibraryList/>");
+  const std::string text = "<!DOCTYPE CDLibraryList SYSTEM \"absent.dtd\"><CDLibraryList/>";
   OpenDocument document;
   ASSERT_TRUE(document.Create());
   EXPECT_FALSE(ResolvesExternals(document));
-  EXPECT_TRUE(document.Load(folder.PathOf("doc.xml").c_str())) << "the absent DTD was looked for";
+  EXPECT_TRUE(document.Load(std::vector<char>(text.begin(), text.end()))) << "the absent DTD was looked for";
   EXPECT_FALSE(ResolvesExternals(document));
 }
 
