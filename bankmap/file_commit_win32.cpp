@@ -19,11 +19,13 @@ HeapString FinalPathOf(HANDLE file) {
                                            GetProcAddress(kernel, "GetFinalPathNameByHandleA")));
   HeapString path;
   if (finalPath == nullptr) return path;
+  // The size that the first call gives counts the terminator; Wine's does not, hence the spare
+  // character.
   DWORD size = finalPath(file, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (size == 0 || size > 32767) return path;
-  char* buffer = path.GetBuffer(static_cast<std::int32_t>(size));
-  DWORD length = finalPath(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (length == 0 || length >= size) buffer[0] = 0;
+  char* buffer = path.GetBuffer(static_cast<std::int32_t>(size) + 1);
+  DWORD length = finalPath(file, buffer, size + 1, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length > size) buffer[0] = 0;
   path.ReleaseBuffer();
   // "\\?\C:\dir\file" and "\\?\UNC\server\share\file" as the other file functions take them
   // everywhere: "C:\dir\file" and "\\server\share\file".

@@ -50,7 +50,8 @@ bool ReadPlainFile(const char* path, std::size_t limit, std::vector<char>& bytes
       bytes.resize(used * 2 > limit ? limit + 1 : used * 2);
     }
     DWORD got = 0;
-    if (!ReadFile(file.Value(), bytes.data() + used, static_cast<DWORD>(bytes.size() - used), &got, nullptr)) break;
+    if (!ReadFile(file.Value(), bytes.data() + used, static_cast<DWORD>(bytes.size() - used), &got, nullptr))
+      break;
     if (got == 0) {
       bytes.resize(used);
       return true;

@@ -1,10 +1,13 @@
 // The Linux document beyond what both builds share: the text it saves is UTF-8 whatever the
 // loaded file declared, entities stay within libxml2's limits however they are used, and libxml2
-// itself prints nothing.
+// itself prints nothing. And a save whose writes fail.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "bankmap/bank_map_file.h"
 #include "bankmap/bankmap_test_support.h"
@@ -99,6 +102,38 @@ TEST(XmlDocumentPosixTest, NothingIsPrintedByTheLibrary) {
     document.Load(Bytes(text));
   }
   EXPECT_EQ("", ::testing::internal::GetCapturedStderr());
+}
+
+// The writes of a save fail here by the process's limit on the size of a file: the old file stays
+// as it was, the new one is removed, and no descriptor is left open.
+TEST(SavePosixTest, ASaveWhoseWritesFailLeavesTheOldFileAndNothingOpen) {
+  ScratchFolder folder;
+  const std::string old = "<CDLibraryList/>";
+  folder.Write("Vadro.xml", old);
+  BankMapDocument created;
+  ASSERT_TRUE(created.Create());
+  created.CreateRoot();
+  for (std::int32_t id = 1; id <= 100; ++id) AppendItem(created.Document(), created.Root(), id, 1);
+  auto openFiles = [] {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+      count += entry.exists() ? 1 : 0;
+    return count;
+  };
+  int before = openFiles();
+  rlimit limit = {};
+  ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &limit));
+  rlimit small = limit;
+  small.rlim_cur = 100;
+  auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+  bool saved = SaveBankMap(created.Document(), folder.Directory());
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(old, folder.Read("Vadro.xml"));
+  EXPECT_EQ(std::vector<std::string>{"Vadro.xml"}, folder.Names());
+  EXPECT_EQ(before, openFiles());
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ class Case:
         try:
             done = subprocess.run(self.prefix + self.ws.command(self.args), input=self.answer,
                                   stdin=None if self.answer else subprocess.DEVNULL, capture_output=True,
-                                  cwd=self.ws.dir, env=self.ws.env(self.devices), timeout=30)
+                                  cwd=self.ws.dir, env=self.ws.env(self.devices), timeout=120)
             self.status, self.out = done.returncode, done.stdout
         except subprocess.TimeoutExpired as expired:
             self.status, self.out = "still running after %d s" % expired.timeout, expired.stdout
