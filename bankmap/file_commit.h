@@ -50,7 +50,7 @@ class NewFile {
   // leads nowhere) is never opened, followed or changed.
   NewFileResult Create(const char* path, const ReplacedFile& replaced);
   // Writes all of `bytes`; false when it cannot.
-  bool Write(const std::vector<char>& bytes);
+  bool Write(const std::vector<char>& bytes) const;
   // Forces the content to the disk and closes the file; false when either fails.
   bool FlushAndClose();
   void Close();

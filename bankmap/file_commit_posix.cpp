@@ -80,7 +80,7 @@ NewFileResult NewFile::Create(const char* path, const ReplacedFile& replaced) {
   return NewFileResult::kCreated;
 }
 
-bool NewFile::Write(const std::vector<char>& bytes) {
+bool NewFile::Write(const std::vector<char>& bytes) const {
   if (handle < 0) return false;
   std::size_t written = 0;
   while (written < bytes.size()) {

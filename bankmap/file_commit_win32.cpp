@@ -79,7 +79,7 @@ NewFileResult NewFile::Create(const char* path, const ReplacedFile& /*replaced*/
   return NewFileResult::kCreated;
 }
 
-bool NewFile::Write(const std::vector<char>& bytes) {
+bool NewFile::Write(const std::vector<char>& bytes) const {
   if (AsHandle(handle) == INVALID_HANDLE_VALUE) return false;
   std::size_t written = 0;
   while (written < bytes.size()) {

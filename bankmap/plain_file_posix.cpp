@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 #include "bankmap/plain_file.h"
 
@@ -37,7 +38,7 @@ bool ReadPlainFile(const char* path, std::size_t limit, std::vector<char>& bytes
   if (file.Value() < 0) return false;
   struct stat status = {};
   if (fstat(file.Value(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-  if (status.st_size < 0 || static_cast<unsigned long long>(status.st_size) > limit) return false;
+  if (status.st_size < 0 || static_cast<std::uint64_t>(status.st_size) > limit) return false;
   // A regular file: reads block as usual again (a file on a network share may be slow).
   int flags = fcntl(file.Value(), F_GETFL);
   if (flags < 0 || fcntl(file.Value(), F_SETFL, flags & ~O_NONBLOCK) != 0) return false;

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstdint>
+
 #include "bankmap/plain_file.h"
 
 namespace vadro {
@@ -38,7 +40,7 @@ bool ReadPlainFile(const char* path, std::size_t limit, std::vector<char>& bytes
   }
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Value(), &size) || size.QuadPart < 0 ||
-      static_cast<unsigned long long>(size.QuadPart) > limit) {
+      static_cast<std::uint64_t>(size.QuadPart) > limit) {
     return false;
   }
   // Reading goes on to one byte beyond the limit, which shows a file that grew meanwhile.
