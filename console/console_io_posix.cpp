@@ -79,12 +79,12 @@ void OnEndingSignal(int signalNumber) {
   raise(signalNumber);  // delivered with its default action once this handler returns
 }
 
-void OnStopSignal(int signalNumber);
-
-void InstallHandler(int signalNumber, void (*handler)(int)) {
+// `alsoBlocked` (0: none) stays blocked while the handler runs.
+void InstallHandler(int signalNumber, void (*handler)(int), int alsoBlocked = 0) {
   struct sigaction action = {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
+  if (alsoBlocked != 0) sigaddset(&action.sa_mask, alsoBlocked);
   action.sa_flags = SA_RESTART;
   sigaction(signalNumber, &action, nullptr);
 }
@@ -96,20 +96,25 @@ void GoOn() {
   continues.fetch_add(1);
 }
 
-// Ctrl + Z: the shell gets the terminal as it was; the process stops.
+// Ctrl + Z: the shell gets the terminal as it was; the process stops. The terminal is only set in
+// the foreground: a shell that has already taken it back (it saw the rest of the job stop) has put
+// its own settings. SIGTTOU is blocked meanwhile, so that losing that race cannot stop the process
+// here, before the stop that a continue ends.
 void OnStopSignal(int signalNumber) {
   int savedErrno = errno;
-  if (settings.keyModeOn) tcsetattr(kStdInput, TCSANOW, &settings.original);
+  std::uint32_t continuedBefore = continues.load();
+  if (settings.keyModeOn && InForeground()) tcsetattr(kStdInput, TCSANOW, &settings.original);
   signal(signalNumber, SIG_DFL);
   sigset_t stopOnly;
   sigemptyset(&stopOnly);
   sigaddset(&stopOnly, signalNumber);
   pthread_sigmask(SIG_UNBLOCK, &stopOnly, nullptr);
-  raise(signalNumber);
+  // A shell quicker than this handler may have continued the process already: no stop then.
+  if (continues.load() == continuedBefore) raise(signalNumber);
   // Here after a continue, or at once when the kernel dropped the stop: in a process group that no
   // shell of the session can continue (the terminal's own command, a command of `bash -c`) a stop
   // would last for ever. Either way the program goes on in its own mode.
-  InstallHandler(signalNumber, OnStopSignal);
+  InstallHandler(signalNumber, OnStopSignal, SIGTTOU);
   GoOn();
   errno = savedErrno;
 }
@@ -126,10 +131,10 @@ void OnResize(int /*signal*/) { resizes.fetch_add(1); }
 void PutTerminalBackAtExit() { PutTerminalBack(); }
 
 // Installs `handler` unless the signal is ignored (as under nohup), which it stays.
-void HandleUnlessIgnored(int signalNumber, void (*handler)(int)) {
+void HandleUnlessIgnored(int signalNumber, void (*handler)(int), int alsoBlocked = 0) {
   struct sigaction current = {};
   if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) return;
-  InstallHandler(signalNumber, handler);
+  InstallHandler(signalNumber, handler, alsoBlocked);
 }
 
 // ---- Plain input and output. ----
@@ -281,8 +286,8 @@ class PosixTerminal : public Terminal {
     settings.keyMode.c_cc[VMIN] = 1;
     settings.keyMode.c_cc[VTIME] = 0;
     for (int signalNumber : kEndingSignals) HandleUnlessIgnored(signalNumber, OnEndingSignal);
-    HandleUnlessIgnored(SIGTSTP, OnStopSignal);
-    InstallHandler(SIGCONT, OnContinue);
+    HandleUnlessIgnored(SIGTSTP, OnStopSignal, SIGTTOU);
+    InstallHandler(SIGCONT, OnContinue, SIGTTOU);
     InstallHandler(SIGWINCH, OnResize);
     std::atexit(PutTerminalBackAtExit);
     settings.keyModeOn = 1;
