@@ -44,22 +44,23 @@ class TerminalModel : public Terminal {
   void ResizeBeforeNextKey(int newWidth) { events.push_back(Event{0, 0, newWidth}); }
 
   // The cell that the next character takes, counted along the rows from the first row ever shown.
-  long Next() const { return (scrolled + cy) * width + cx + (pending ? 1 : 0); }
+  int Next() const { return (scrolled + cy) * width + cx + (pending ? 1 : 0); }
   // `count` cells from `at` (counted as Next); '?' for a cell scrolled off.
-  std::string Text(long at, int count) const {
+  std::string Text(int at, int count) const {
     std::string text;
-    for (long index = at - scrolled * width; index < at - scrolled * width + count; ++index) {
+    for (int index = at - scrolled * width; index < at - scrolled * width + count; ++index) {
       text += index < 0 || index >= width * height ? '?' : CellAt(index).ch;
     }
     return text;
   }
   int RedCells() const {
     int red = 0;
-    for (const Row& row : rows) red += std::count_if(row.cells.begin(), row.cells.end(), IsRed);
+    for (const Row& row : rows)
+      red += static_cast<int>(std::count_if(row.cells.begin(), row.cells.end(), IsRed));
     return red;
   }
-  bool Red(long at, int count) const {
-    for (long index = at - scrolled * width; index < at - scrolled * width + count; ++index) {
+  bool Red(int at, int count) const {
+    for (int index = at - scrolled * width; index < at - scrolled * width + count; ++index) {
       if (index < 0 || index >= width * height || !IsRed(CellAt(index))) return false;
     }
     return true;
@@ -115,7 +116,7 @@ class TerminalModel : public Terminal {
   };
 
   static bool IsRed(const Cell& cell) { return cell.attribute == kBrightRedAttribute; }
-  const Cell& CellAt(long index) const { return rows[index / width].cells[index % width]; }
+  const Cell& CellAt(int index) const { return rows[index / width].cells[index % width]; }
 
   // Carriage return, line feed, printable characters, and the sequences that TerminalConsoleIo
   // sends: save and restore the cursor, move it, select colours.
@@ -220,7 +221,7 @@ class TerminalModel : public Terminal {
   bool pending = false;  // the last cell of the row is written; the next character wraps
   std::tuple<int, int, bool> saved;
   std::uint16_t attribute = kNormalAttribute;
-  long scrolled = 0;
+  int scrolled = 0;
   std::uint32_t resizes = 0;
   std::deque<Event> events;
 };
@@ -263,10 +264,10 @@ void Confirm(TerminalModel& terminal, int width, int device, int bank) {
                      std::to_string(bank);
   CellPosition cursor = consoleOut.CursorOrFallback();
   consoleOut.SetCursor(CellPosition{0, cursor.row});
-  long start = terminal.Next();
+  int start = terminal.Next();
   terminal.Print(text + "\r\n");
-  int rowsLong = (static_cast<int>(text.size()) + width - 1) / width;
-  EXPECT_EQ(terminal.Text(start, rowsLong * width), text + std::string(rowsLong * width - text.size(), ' '));
+  int cells = (static_cast<int>(text.size()) + width - 1) / width * width;
+  EXPECT_EQ(terminal.Text(start, cells), text + std::string(cells - text.size(), ' '));
 }
 
 // Runs `check` at the first wait from now on.
@@ -299,7 +300,7 @@ TEST(TerminalConsoleIoTest, TheDialogueAndTheSpinnerAtEveryWidth) {
       // 9, backspace, 5.
       terminal.Type("128\r");
       terminal.Type("9\b5\r", 5000);
-      long prompt = 0;
+      int prompt = 0;
       AtFirstWait([&] {
         prompt = terminal.Next() - kPromptLength - kWarningLength;  // the cursor stands behind the warning
         EXPECT_EQ(terminal.Text(prompt, kPromptLength + kWarningLength), kPrompt + kWarning);
@@ -322,7 +323,7 @@ TEST(TerminalConsoleIoTest, TheDialogueAndTheSpinnerAtEveryWidth) {
       // The spinner and the countdown in the cell right after their text.
       const std::string announced = "CD N25 (1:25) selecting: ";
       terminal.Print(announced);
-      long line = terminal.Next() - static_cast<long>(announced.size());
+      int line = terminal.Next() - static_cast<int>(announced.size());
       SpinnerThread spinner(0);
       AtFirstWait([&] {
         EXPECT_EQ(terminal.Text(line, 26), announced + "|");
@@ -344,15 +345,15 @@ TEST(TerminalConsoleIoTest, TheWarningStaysThreeSecondsWhateverTheTerminalAnswer
   const struct {
     const char* terminal;
     TerminalModel::Report report;
+    int promptRow;  // 23, the last: the warning scrolls the screen
     std::uint64_t answerMs;
-    int promptRow;          // 23, the last: the warning scrolls the screen
     std::uint64_t keyAtMs;  // 0: no key during the warning
     std::uint64_t staysMs;
-  } cases[] = {{"answering at once", TerminalModel::Report::kPastTheEnd, 0, 23, 0, 3000},
-               {"answering after 200 ms", TerminalModel::Report::kPastTheEnd, 200, 23, 0, 3000},
-               {"never answering", TerminalModel::Report::kNever, 0, 23, 0, 3000},
+  } cases[] = {{"answering at once", TerminalModel::Report::kPastTheEnd, 23, 0, 0, 3000},
+               {"answering after 200 ms", TerminalModel::Report::kPastTheEnd, 23, 200, 0, 3000},
+               {"never answering", TerminalModel::Report::kNever, 23, 0, 0, 3000},
                // Shown at 600 ms, after three answers; not asked again, it goes at the key.
-               {"answering after 200 ms, a key", TerminalModel::Report::kPastTheEnd, 200, 5, 610, 10}};
+               {"answering after 200 ms, a key", TerminalModel::Report::kPastTheEnd, 5, 200, 610, 10}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.terminal);
     FakeClock clock;
