@@ -29,6 +29,11 @@ namespace {
 // xterm does (the last column while a wrap waits), as tmux does (the column after it), or never.
 // Keys are scripted on the FakeClock.
 class TerminalModel : public Terminal {
+  struct Cell {
+    char ch = ' ';
+    std::uint16_t attribute = kNormalAttribute;
+  };
+
  public:
   enum class Report { kLastColumn, kPastTheEnd, kNever };
 
@@ -45,25 +50,21 @@ class TerminalModel : public Terminal {
 
   // The cell that the next character takes, counted along the rows from the first row ever shown.
   int Next() const { return (scrolled + cy) * width + cx + (pending ? 1 : 0); }
-  // `count` cells from `at` (counted as Next); '?' for a cell scrolled off.
+  // The cell `at` (counted as Next); null when it is not on the screen.
+  const Cell* At(int at) const {
+    int index = at - scrolled * width;
+    return index < 0 || index >= width * height ? nullptr : &rows[index / width].cells[index % width];
+  }
+  // `count` cells from `at`; '?' for a cell not on the screen.
   std::string Text(int at, int count) const {
     std::string text;
-    for (int index = at - scrolled * width; index < at - scrolled * width + count; ++index) {
-      text += index < 0 || index >= width * height ? '?' : CellAt(index).ch;
-    }
+    for (int i = at; i < at + count; ++i) text += At(i) != nullptr ? At(i)->ch : '?';
     return text;
   }
-  int RedCells() const {
+  int RedCells(int at, int count) const {
     int red = 0;
-    for (const Row& row : rows)
-      red += static_cast<int>(std::count_if(row.cells.begin(), row.cells.end(), IsRed));
+    for (int i = at; i < at + count; ++i) red += At(i) != nullptr && IsRed(*At(i)) ? 1 : 0;
     return red;
-  }
-  bool Red(int at, int count) const {
-    for (int index = at - scrolled * width; index < at - scrolled * width + count; ++index) {
-      if (index < 0 || index >= width * height || !IsRed(CellAt(index))) return false;
-    }
-    return true;
   }
 
   std::function<void(const std::string&)> onWrite;
@@ -100,10 +101,6 @@ class TerminalModel : public Terminal {
   LayoutChanges Changes() override { return LayoutChanges{resizes, 0}; }
 
  private:
-  struct Cell {
-    char ch = ' ';
-    std::uint16_t attribute = kNormalAttribute;
-  };
   struct Row {
     explicit Row(int width) : cells(static_cast<std::size_t>(width)) {}
     std::vector<Cell> cells;
@@ -116,7 +113,6 @@ class TerminalModel : public Terminal {
   };
 
   static bool IsRed(const Cell& cell) { return cell.attribute == kBrightRedAttribute; }
-  const Cell& CellAt(int index) const { return rows[index / width].cells[index % width]; }
 
   // Carriage return, line feed, printable characters, and the sequences that TerminalConsoleIo
   // sends: save and restore the cursor, move it, select colours.
@@ -304,12 +300,12 @@ TEST(TerminalConsoleIoTest, TheDialogueAndTheSpinnerAtEveryWidth) {
       AtFirstWait([&] {
         prompt = terminal.Next() - kPromptLength - kWarningLength;  // the cursor stands behind the warning
         EXPECT_EQ(terminal.Text(prompt, kPromptLength + kWarningLength), kPrompt + kWarning);
-        EXPECT_TRUE(terminal.Red(prompt + kPromptLength, kWarningLength));
+        EXPECT_EQ(terminal.RedCells(prompt + kPromptLength, kWarningLength), kWarningLength);
       });
       EXPECT_EQ(ReadBankNumber(), 5);
       EXPECT_EQ(terminal.Text(prompt, kPromptLength + kWarningLength),
                 kPrompt + std::string(kWarningLength, ' '));
-      EXPECT_EQ(terminal.RedCells(), 0);
+      EXPECT_EQ(terminal.RedCells(0, terminal.Next() + 24 * width), 0);
       EXPECT_EQ(terminal.Next(), prompt + kPromptLength);
       Confirm(terminal, width, 3, 5);
 
