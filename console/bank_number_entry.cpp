@@ -7,6 +7,7 @@
 #include "console/console_io.h"
 #include "console/console_out.h"
 #include "console/input_ended.h"
+#include "console/key_codes.h"
 
 namespace vadro {
 
@@ -20,8 +21,6 @@ constexpr std::int32_t kLowestBank = 1;
 constexpr std::int32_t kHighestBank = 127;
 constexpr std::uint64_t kWarningPolls = 300;
 constexpr std::uint32_t kWarningPollMs = 10;
-constexpr int kEnterKey = 13;
-constexpr int kBackspaceKey = 8;
 
 int NextKey() {
   int key = ActiveConsoleIo().GetKey();
@@ -114,11 +113,11 @@ void TypeEntry(HeapString& entry, CellPosition& began, LayoutChanges& seen) {
     if (!Follow(began, entry.Length(), seen)) {
       for (std::int32_t i = 0; i < entry.Length(); ++i) ActiveConsoleIo().PutKey(entry.Text()[i]);
     }
-    if (key == 0 || key == kEnterKey) return;
+    if (key == kFunctionKeyCode || key == kEnterKeyCode) return;
     if (IsDigitKey(key) && entry.Length() < kMaxDigits) {
       entry.AppendChar(static_cast<char>(key));
       ActiveConsoleIo().PutKey(key);
-    } else if (key == kBackspaceKey && entry.Length() > 0) {
+    } else if (key == kBackspaceKeyCode && entry.Length() > 0) {
       EraseLastDigit(began, entry.Length());
       entry.Assign(entry.Left(entry.Length() - 1));
     }
