@@ -11,7 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ libgtest-dev libxml2-dev tmux python3 g++-mingw-w64-i686-posix
-          g++-mingw-w64-x86-64-posix wine wine64 clang-format clang-tidy clang libclang-rt-14-dev time strace)
+          g++-mingw-w64-x86-64-posix wine wine64 clang-format clang-tidy clang libclang-rt-14-dev time strace
+          ccache)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -86,6 +87,15 @@ require_wine64() {
   fi
 }
 
+# Every build compiles through ccache, which takes the paths below the checkout as relative ones:
+# a build that finds nothing changed since an earlier one, in this clone or another, takes the
+# earlier compilations from the cache (ccache's own folder, or CCACHE_DIR). Objects with debug
+# information are only taken from builds in the same folder, as their information names it.
+use_ccache() {
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR=$PWD
+}
+
 build() {
   cmake --preset "$1" >/dev/null
   cmake --build --preset "$1"
@@ -96,6 +106,7 @@ case "$command" in
   run)
     shift
     install_missing
+    use_ccache
     # Only the program: the tests are built by the test command.
     cmake --preset native > /dev/null
     cmake --build --preset native --target Vadro
@@ -105,6 +116,7 @@ case "$command" in
   test)
     choose_windows_tests
     install_missing
+    use_ccache
     # The 32-bit product and its package are built on every machine, and so is the 64-bit test
     # build, whichever of the two the Windows tests run on.
     build native
@@ -129,6 +141,7 @@ case "$command" in
   fuzz)
     # A longer fuzz run: SECONDS per target (default 600), two targets at a time.
     install_missing
+    use_ccache
     build fuzz
     VADRO_FUZZ_SECONDS=${2:-600} ctest --preset fuzz
     ;;

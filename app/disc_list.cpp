@@ -22,20 +22,19 @@ enum class Verdict { kAccepted, kRejected, kRangeTooLong };
 Verdict AppendArgument(PooledList& list, const char* argument) {
   HeapString text(argument);
   std::int32_t dash = text.Find(1, '-', 0);
+  // Zero names no disc, and neither does a digit run beyond 32 bits: wrapped, it would name
+  // some other disc, or one below 1.
+  bool fits = true;
   if (dash < 0) {
-    std::int32_t disc = text.ToInteger();
-    // Zero names no disc, and neither does the negative value a digit run too long for 32 bits
-    // wraps to: it would reach the device as a slot below 1.
-    if (disc <= 0) return Verdict::kRejected;
+    std::int32_t disc = text.ToInteger(&fits);
+    if (disc == 0 || !fits) return Verdict::kRejected;
     list.AddTail(disc);
     return Verdict::kAccepted;
   }
-  std::int32_t first = text.Left(dash).ToInteger();
-  std::int32_t last = text.Mid(dash + 1).ToInteger();
-  if (first == 0 || last == 0) return Verdict::kRejected;
-  // A start wrapped below 1 would name discs 0 and below; a range whose start lies above its
-  // end names none and stays accepted.
-  if (first < 0 && first <= last) return Verdict::kRejected;
+  bool lastFits = true;
+  std::int32_t first = text.Left(dash).ToInteger(&fits);
+  std::int32_t last = text.Mid(dash + 1).ToInteger(&lastFits);
+  if (first == 0 || last == 0 || !fits || !lastFits) return Verdict::kRejected;
   // Counted in 64 bits so that a range ending at the largest 32-bit value cannot wrap.
   std::int64_t length = static_cast<std::int64_t>(last) - first + 1;
   if (length > DiscList::kMaxRangeLength) return Verdict::kRangeTooLong;

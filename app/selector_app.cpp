@@ -2,11 +2,10 @@
 
 #include "app/disc_list.h"
 #include "app/error_box.h"
-#include "app/module_path.h"
 #include "app/selection_run.h"
 #include "bankmap/bank_map_setup.h"
 #include "bankmap/xml_apartment.h"
-#include "base/path_separator.h"
+#include "base/module_directory.h"
 #include "device/device_library_ref.h"
 #include "device/vendor_library.h"
 
@@ -19,16 +18,8 @@ SelectorApp::SelectorApp() : logFile(nullptr, nullptr) {}
 
 SelectorApp::~SelectorApp() = default;
 
-void SelectorApp::FindModuleDirectory() {
-  constexpr std::int32_t kMaxPath = 260;
-  GetModulePath(moduleDirectory.GetBuffer(kMaxPath), kMaxPath);
-  moduleDirectory.ReleaseBuffer();
-  std::int32_t separator = moduleDirectory.ReverseFind(1, kPathSeparator, -1);
-  moduleDirectory.Assign(moduleDirectory.Left(separator + 1));
-}
-
 std::int32_t SelectorApp::Run() {
-  FindModuleDirectory();
+  FindModuleDirectory(moduleDirectory);
   if (!logFile.SetDirectory(moduleDirectory.Text())) {
     ShowErrorBox("Cannot set a log file path.", "Error");
     return 0;

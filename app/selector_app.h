@@ -25,8 +25,6 @@ class SelectorApp : public WorkerThread {
   const HeapString& ModuleDirectory() const { return moduleDirectory; }
 
  private:
-  void FindModuleDirectory();
-
   LogFile logFile;
   HeapString moduleDirectory;
 };

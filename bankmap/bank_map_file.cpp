@@ -28,8 +28,9 @@ bool CreateNewBankMapFile(const ReplacedFile& replaced, NewFile& file, HeapStrin
 }
 
 // Every entry of the file into both maps. False for a child of the root that is not an element
-// and for an entry that lacks either attribute: mapping a missing number as 0 would give a
-// device a bank it never had. Document failures are raised.
+// and for an entry that lacks either attribute or whose number is beyond 32 bits: mapping a
+// missing number as 0, or a wrapped one, would give a device a bank it never had. Document
+// failures are raised.
 bool ReadEntries(const XmlElement& root, PooledMap& bankMap, PooledMap& deviceBankMap) {
   XmlNodeList list = root.ChildNodes();
   XmlNode node;
@@ -39,8 +40,11 @@ bool ReadEntries(const XmlElement& root, PooledMap& bankMap, PooledMap& deviceBa
     HeapString idText;
     HeapString bankText;
     if (!element.GetAttribute("ID", idText) || !element.GetAttribute("Bank", bankText)) return false;
-    std::int32_t id = idText.ToInteger();
-    std::int32_t bank = bankText.ToInteger();
+    bool idFits = true;
+    bool bankFits = true;
+    std::int32_t id = idText.ToInteger(&idFits);
+    std::int32_t bank = bankText.ToInteger(&bankFits);
+    if (!idFits || !bankFits) return false;
     bankMap.ValueFor(bank) = id;
     deviceBankMap.ValueFor(id) = bank;
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -90,12 +91,13 @@ TEST_F(LoadPassTest, AttributeTextsReadAsTheirFirstNumber) {
   ASSERT_TRUE(
       Load(Items("<Item ID=\"12abc\" Bank=\"1\"/><Item ID=\"abc\" Bank=\"2\"/>"
                  "<Item ID=\"-5\" Bank=\"3\"/><Item ID=\"- 5x\" Bank=\"x4\"/>"
-                 "<Item ID=\"4294967297\" Bank=\"\"/>")));
+                 "<Item ID=\"2147483647\" Bank=\"\"/><Item ID=\"-2147483648\" Bank=\"0000000000025\"/>")));
   EXPECT_EQ(12, ValueOf(bankMap, 1));
   EXPECT_EQ(0, ValueOf(bankMap, 2));
   EXPECT_EQ(-5, ValueOf(bankMap, 3));
   EXPECT_EQ(-5, ValueOf(bankMap, 4));
-  EXPECT_EQ(1, ValueOf(bankMap, 0));
+  EXPECT_EQ(2147483647, ValueOf(bankMap, 0));
+  EXPECT_EQ(INT32_MIN, ValueOf(bankMap, 25));
 }
 
 TEST_F(LoadPassTest, IndentationAndLineBreaksReadAsAbsent) {
@@ -123,9 +125,19 @@ TEST_F(LoadPassTest, AnythingButAnElementInsideTheRootFailsTheRead) {
   }
 }
 
-TEST_F(LoadPassTest, AnItemWithoutIdOrBankFailsTheRead) {
-  const char* const items[] = {"<Item Bank=\"1\"/>", "<Item ID=\"3\"/>", "<Item/>",
-                               "<Item id=\"3\" bank=\"1\"/>"};
+TEST_F(LoadPassTest, AnItemWithoutIdOrBankOrWithOneBeyond32BitsFailsTheRead) {
+  const char* const items[] = {"<Item Bank=\"1\"/>",
+                               "<Item ID=\"3\"/>",
+                               "<Item/>",
+                               "<Item id=\"3\" bank=\"1\"/>",
+                               "<Item ID=\"2147483648\" Bank=\"1\"/>",
+                               "<Item ID=\"4294967295\" Bank=\"1\"/>",
+                               "<Item ID=\"4294967296\" Bank=\"1\"/>",
+                               "<Item ID=\"-2147483649\" Bank=\"1\"/>",
+                               "<Item ID=\"123456789012345678901234567890\" Bank=\"1\"/>",
+                               "<Item ID=\"3\" Bank=\"2147483648\"/>",
+                               "<Item ID=\"3\" Bank=\"4294967297\"/>",
+                               "<Item ID=\"3\" Bank=\"4294967446\"/>"};
   for (const char* item : items) {
     bankMap.RemoveAll();
     EXPECT_FALSE(Load(Items(item))) << item;

@@ -30,6 +30,13 @@ xmlNodePtr AsNode(void* handle) { return static_cast<xmlNodePtr>(handle); }
 const xmlChar* AsXmlText(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
 const char* AsText(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
 
+// The error handed to a structured error handler is const from libxml2 2.12 on.
+#if LIBXML_VERSION >= 21200
+using ErrorPointer = const xmlError*;
+#else
+using ErrorPointer = xmlErrorPtr;
+#endif
+
 void RequireHandle(void* handle) {
   if (handle == nullptr) throw XmlError(kXmlNoObject);
 }
@@ -42,7 +49,7 @@ xmlParserInputPtr RefuseExternalEntity(const char* /*url*/, const char* /*id*/,
 // libxml2 prints its errors to standard error unless told otherwise; the program has messages
 // of its own.
 void IgnoreMessage(void* /*context*/, const char* /*format*/, ...) {}
-void IgnoreError(void* /*context*/, xmlErrorPtr /*error*/) {}
+void IgnoreError(void* /*context*/, ErrorPointer /*error*/) {}
 
 // The library's global state is set up once per process; the error handlers belong to the
 // thread that sets them, so the calling thread gets its own too (threads that first touch the
@@ -74,7 +81,7 @@ class ErrorLog {
   bool HadUndeclaredEntity() const { return undeclaredEntity; }
 
  private:
-  static void Collect(void* context, xmlErrorPtr error) {
+  static void Collect(void* context, ErrorPointer error) {
     if (error == nullptr) return;
     auto* log = static_cast<ErrorLog*>(context);
     if (error->level == XML_ERR_FATAL) log->fatal = true;

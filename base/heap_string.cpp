@@ -176,7 +176,8 @@ HeapString& HeapString::ReleaseBuffer() {
   return *this;
 }
 
-std::int32_t HeapString::ToInteger() const {
+std::int32_t HeapString::ToInteger(bool* fits) const {
+  if (fits != nullptr) *fits = true;
   if (length == 0) return 0;
   const char* text = Text();
   const char* p = text;
@@ -193,7 +194,17 @@ std::int32_t HeapString::ToInteger() const {
   }
   const char* before = PrevChar(text, first);
   while (before != nullptr && IsSpaceChar(before)) before = PrevChar(text, before);
-  if (before != nullptr && *before == '-') value = 0u - value;
+  bool negative = before != nullptr && *before == '-';
+  if (fits != nullptr) {
+    // The exact magnitude, followed only until it passes 2^31, so 64 bits always hold it.
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 31;
+    std::uint64_t magnitude = 0;
+    for (const char* digit = first; digit != p && magnitude <= kLimit; ++digit) {
+      magnitude = magnitude * 10 + static_cast<std::uint64_t>(*digit - '0');
+    }
+    *fits = magnitude <= (negative ? kLimit : kLimit - 1);
+  }
+  if (negative) value = 0u - value;
   return static_cast<std::int32_t>(value);
 }
 

@@ -33,8 +33,9 @@ class HeapString {
   HeapString& ReleaseBuffer();
 
   // The first run of decimal digits, negative when a '-' precedes it (white space skipped);
-  // wraps modulo 2^32; 0 when there is no digit.
-  std::int32_t ToInteger() const;
+  // wraps modulo 2^32; 0 when there is no digit. `fits`, when given, tells whether the signed
+  // value is a 32-bit integer, that is, whether nothing wrapped.
+  std::int32_t ToInteger(bool* fits = nullptr) const;
   // Index of the count-th `ch` at or after `start`, or -1.
   std::int32_t Find(std::int32_t count, char ch, std::int32_t start) const;
   // Index of the count-th `ch` counting backwards from `start` (-1: the whole text), or -1.

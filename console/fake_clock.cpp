@@ -28,6 +28,8 @@ void FakeSleep(std::uint32_t milliseconds) {
   std::this_thread::yield();
 }
 
+std::uint64_t FakeNow() { return now.load(); }
+
 }  // namespace
 
 FakeClock::FakeClock() {
@@ -35,10 +37,12 @@ FakeClock::FakeClock() {
   sleeps = 0;
   OnSleep(nullptr);
   replaced = SetSleepFunction(FakeSleep);
+  replacedClock = SetClockFunction(FakeNow);
 }
 
 FakeClock::~FakeClock() {
   SetSleepFunction(replaced);
+  SetClockFunction(replacedClock);
   OnSleep(nullptr);
 }
 

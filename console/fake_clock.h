@@ -1,5 +1,6 @@
 // FakeClock (tests only): replaces the program's sleep with a clock that moves on by the time asked
-// for and returns at once, so that countdowns, spinners and warnings run in no real time.
+// for and returns at once, so that countdowns, spinners and warnings run in no real time. The
+// program's clock (NowMs) reads it.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -8,7 +9,7 @@ namespace vadro {
 
 class FakeClock {
  public:
-  // Installs the fake sleep, with the clock at 0 and no hook.
+  // Installs the fake sleep and clock, with the clock at 0 and no hook.
   FakeClock();
   // Puts back the sleep that was installed before.
   ~FakeClock();
@@ -26,6 +27,7 @@ class FakeClock {
 
  private:
   void (*replaced)(std::uint32_t);
+  std::uint64_t (*replacedClock)();
 };
 
 }  // namespace vadro

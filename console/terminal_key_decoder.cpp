@@ -1,12 +1,12 @@
 #include "console/terminal_key_decoder.h"
 
+#include "shared/decimal_run.h"
+
 namespace vadro {
 
 namespace {
 
 constexpr unsigned char kEsc = 0x1b;
-constexpr int kEnterCode = 13;
-constexpr int kBackspaceCode = 8;
 // Longer than any key a terminal sends; a run this long without its final byte is not a key.
 constexpr std::size_t kLongestSequence = 32;
 
@@ -16,14 +16,11 @@ bool IsFinalByte(unsigned char b) { return b >= 0x40 && b <= 0x7e; }
 
 constexpr DecodedKey kNeedMore = {0, 0};
 
-// The first number of a sequence's parameters ("15;5" gives 15); -1 when there is none.
+// The first number of a sequence's parameters ("15;5" gives 15); -1 when there is none or it is
+// above 9999, more than any key's.
 int FirstParameter(const unsigned char* bytes, std::size_t count) {
-  int value = -1;
-  for (std::size_t i = 0; i < count && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
-    value = (value < 0 ? 0 : value * 10) + (bytes[i] - '0');
-    if (value > 9999) return -1;
-  }
-  return value;
+  DecimalRun run = ReadDecimalRun(bytes, count, kAnyDigitCount, 9999);
+  return run.length == 0 || run.pastLimit ? -1 : static_cast<int>(run.value);
 }
 
 // "ESC [ n ~": F1 to F5 (11 to 15, older terminals), F6 to F12 (17 to 21, 23, 24) and the shifted
@@ -59,7 +56,7 @@ int Ss3KeyCode(std::size_t parameterCount, unsigned char final) {
   if (parameterCount == 0) {
     // The keypad in application mode.
     if (final >= 'p' && final <= 'y') return '0' + (final - 'p');
-    if (final == 'M') return kEnterCode;
+    if (final == 'M') return kEnterKeyCode;
   }
   return kOtherKeyCode;  // arrows, Home, End and the keypad's signs
 }
@@ -96,11 +93,11 @@ DecodedKey DecodeTerminalKey(const unsigned char* bytes, std::size_t count, bool
   if (first != kEsc) {
     if (first == '\r') {
       // CR LF, the line end of text written on Windows, is one Enter.
-      if (count == 1) return noMoreBytes ? DecodedKey{kEnterCode, 1} : kNeedMore;
-      return DecodedKey{kEnterCode, bytes[1] == '\n' ? 2U : 1U};
+      if (count == 1) return noMoreBytes ? DecodedKey{kEnterKeyCode, 1} : kNeedMore;
+      return DecodedKey{kEnterKeyCode, bytes[1] == '\n' ? 2U : 1U};
     }
-    if (first == '\n') return DecodedKey{kEnterCode, 1};
-    if (first == 0x7f) return DecodedKey{kBackspaceCode, 1};
+    if (first == '\n') return DecodedKey{kEnterKeyCode, 1};
+    if (first == 0x7f) return DecodedKey{kBackspaceKeyCode, 1};
     return DecodedKey{first, 1};
   }
   if (count == 1) return noMoreBytes ? DecodedKey{kEscapeKeyCode, 1} : kNeedMore;

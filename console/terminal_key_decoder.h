@@ -3,14 +3,9 @@
 #pragma once
 #include <cstddef>
 
-namespace vadro {
+#include "console/key_codes.h"
 
-// A function key (F1 to F20): like the first code of a function key on the Windows console.
-constexpr int kFunctionKeyCode = 0;
-// An arrow or editing key (Home, End, Insert, Delete, Page Up/Down), a key with Alt, or a sequence
-// that is not known: a code that no entry takes as a character.
-constexpr int kOtherKeyCode = 224;
-constexpr int kEscapeKeyCode = 27;
+namespace vadro {
 
 struct DecodedKey {
   int code;

@@ -82,6 +82,8 @@ const Sequence kSequences[] = {
     {"Alt+Delete", "\x1b\x1b[3~", kOtherKeyCode},
     {"paste start", "\x1b[200~", kOtherKeyCode},
     {"late cursor report", "\x1b[12;40R", kOtherKeyCode},
+    {"F5 with leading zeros", "\x1b[00015~", kFunctionKeyCode},
+    {"Shift+F3, its first number past 9999 counting as none", "\x1b[10000;2R", kFunctionKeyCode},
     {"Keypad 7 (application)", "\x1bOw", '7'},
     {"Keypad Enter (application)", "\x1bOM", 13},
     {"Enter as CR LF (piped text from Windows)", "\r\n", 13},

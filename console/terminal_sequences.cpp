@@ -1,5 +1,7 @@
 #include "console/terminal_sequences.h"
 
+#include "shared/decimal_run.h"
+
 namespace vadro {
 
 const char kCursorPositionRequest[] = "\x1b[6n";
@@ -9,15 +11,12 @@ namespace {
 const char kSaveCursor[] = "\0337";
 const char kRestoreCursor[] = "\0338";
 
-// Reads a decimal number at bytes[i], moving i past it; false when there is none.
+// Reads a decimal number of at most 5 digits at bytes[i], moving i past it; false when there is none.
 bool ReadNumber(const std::string& bytes, std::size_t& i, int& value) {
-  std::size_t begin = i;
-  value = 0;
-  while (i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9' && i - begin < 5) {
-    value = value * 10 + (bytes[i] - '0');
-    ++i;
-  }
-  return i > begin;
+  DecimalRun run = ReadDecimalRun(bytes.data() + i, bytes.size() - i, 5, kHighestDecimalLimit);
+  value = static_cast<int>(run.value);
+  i += run.length;
+  return run.length > 0;
 }
 
 // Terminal colour numbers count red 1, green 2, blue 4; console attributes blue 1, green 2, red 4.

@@ -22,8 +22,22 @@ LockObject DeviceListLock;
 PooledList DeviceList(10, ProcessHeap(), false);
 // Whether device changes are taken: from just before the callback is registered to the close. A
 // change reported after the close (the library's thread may still be ending while the process
-// exits and the list and its lock are destroyed) is dropped before the lock is touched.
+// exits and the list and its lock are destroyed) is dropped before the lock is touched. It is
+// cleared under DeviceListLock and tested again under it, so a rebuild that has begun ends before
+// the library is closed.
 std::atomic<bool> takingChanges{false};
+
+void StopTakingChanges() {
+  LockHolder hold(DeviceListLock);
+  takingChanges.store(false);
+}
+
+// The caller holds DeviceListLock.
+void RebuildLocked(std::int32_t count) {
+  const VendorLibrary& vendor = Vendor();
+  DeviceList.RemoveAll();
+  for (std::int32_t index = 0; index < count; ++index) DeviceList.AddTail(vendor.EnumDevice(index));
+}
 }  // namespace
 
 DeviceLibraryRef::DeviceLibraryRef() : PooledMap(17, 10, ProcessHeap(), false) {
@@ -38,7 +52,7 @@ DeviceLibraryRef::DeviceLibraryRef() : PooledMap(17, 10, ProcessHeap(), false) {
     takingChanges.store(true);
     vendor.SetCDCallbackProc(&DeviceLibraryRef::OnDevicesChanged);
   } catch (...) {
-    takingChanges.store(false);
+    StopTakingChanges();
     // A first open that fails leaves the library closed and the count as it was, so that a later
     // reference opens it afresh.
     vendor.CloseUSBCDLibrary();
@@ -51,16 +65,14 @@ DeviceLibraryRef::~DeviceLibraryRef() {
   // Without the lock: only the main thread makes and drops references. The list keeps the last
   // enumeration and the callback stays registered, but changes are no longer taken.
   if (--openCount == 0) {
-    takingChanges.store(false);
+    StopTakingChanges();
     Vendor().CloseUSBCDLibrary();
   }
 }
 
 void DeviceLibraryRef::RebuildDeviceList(std::int32_t count) {
-  const VendorLibrary& vendor = Vendor();
   LockHolder hold(DeviceListLock);
-  DeviceList.RemoveAll();
-  for (std::int32_t index = 0; index < count; ++index) DeviceList.AddTail(vendor.EnumDevice(index));
+  RebuildLocked(count);
 }
 
 void VADRO_VENDOR_CALL DeviceLibraryRef::OnDevicesChanged(std::int32_t count) {
@@ -68,7 +80,8 @@ void VADRO_VENDOR_CALL DeviceLibraryRef::OnDevicesChanged(std::int32_t count) {
   // holding the devices enumerated so far; the next change rebuilds it.
   if (!takingChanges.load()) return;
   try {
-    RebuildDeviceList(count);
+    LockHolder hold(DeviceListLock);
+    if (takingChanges.load()) RebuildLocked(count);
   } catch (...) {
   }
 }

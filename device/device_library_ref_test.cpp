@@ -121,6 +121,36 @@ TEST_F(DeviceLibraryRefTest, ClosingLeavesTheListAsItWas) {
   EXPECT_EQ(Snapshot(), std::vector<std::int32_t>{5});
 }
 
+std::atomic<bool> enumerationEntered{false};
+std::int32_t(VADRO_VENDOR_CALL* simulatorEnumDevice)(std::int32_t) = nullptr;
+
+// Enumerates the first device slowly, after saying that it has begun.
+std::int32_t VADRO_VENDOR_CALL SlowEnumDevice(std::int32_t index) {
+  if (index == 0) {
+    enumerationEntered = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  return simulatorEnumDevice(index);
+}
+
+TEST_F(DeviceLibraryRefTest, TheCloseWaitsForARebuildUnderWay) {
+  auto& table = const_cast<VendorLibrary&>(Vendor());
+  simulatorEnumDevice = table.EnumDevice;
+  std::thread change;
+  {
+    DeviceLibraryRef reference;
+    table.EnumDevice = SlowEnumDevice;
+    change = std::thread([] { DeviceLibraryRef::OnDevicesChanged(2); });
+    while (!enumerationEntered) std::this_thread::yield();
+  }  // closed while the change's rebuild is in its first EnumDevice
+  change.join();
+  table.EnumDevice = simulatorEnumDevice;
+  std::vector<std::string> calls = Calls();
+  EXPECT_EQ(std::vector<std::string>(calls.end() - 3, calls.end()),
+            (std::vector<std::string>{"EnumDevice 0 = 3", "EnumDevice 1 = 7", "CloseUSBCDLibrary = 0"}));
+  EXPECT_EQ(Snapshot(), (std::vector<std::int32_t>{3, 7}));
+}
+
 TEST_F(DeviceLibraryRefTest, SnapshotReplacesWhatTheCopyHeld) {
   DeviceLibraryRef reference;
   PooledList copy(10, ProcessHeap(), false);

@@ -1,29 +1,16 @@
-// The device library USBCDDLL.dll: its eleven operations as a table of function pointers, bound
-// once per process. Every argument and result is a 32-bit integer.
+// The device library USBCDDLL.dll: its operations (shared/vendor_operations.h) as a table of
+// function pointers, bound once per process.
 #pragma once
-#include <cstdint>
-
-#ifndef VADRO_VENDOR_CALL
-#error "VADRO_VENDOR_CALL names the calling convention; the build defines it."
-#endif
+#include "shared/vendor_operations.h"
 
 namespace vadro {
 
-// The device-change callback: the library calls it with the new number of attached devices.
-using DeviceChangeCallback = void(VADRO_VENDOR_CALL*)(std::int32_t count);
-
 struct VendorLibrary {
-  std::int32_t(VADRO_VENDOR_CALL* InitUSBCDLibrary)();
-  std::int32_t(VADRO_VENDOR_CALL* GetDeviceNumber)();
-  std::int32_t(VADRO_VENDOR_CALL* EnumDevice)(std::int32_t index);
-  std::int32_t(VADRO_VENDOR_CALL* SetCDCallbackProc)(DeviceChangeCallback callback);
-  std::int32_t(VADRO_VENDOR_CALL* CloseUSBCDLibrary)();
-  std::int32_t(VADRO_VENDOR_CALL* USBCDReset)(std::int32_t device);
-  std::int32_t(VADRO_VENDOR_CALL* USBCDLEDON)(std::int32_t device);
-  std::int32_t(VADRO_VENDOR_CALL* USBCDLEDOFF)(std::int32_t device);
-  std::int32_t(VADRO_VENDOR_CALL* USBCDGetStatus)(std::int32_t device);
-  std::int32_t(VADRO_VENDOR_CALL* USBCDMoveto)(std::int32_t device, std::int32_t slot);
-  std::int32_t(VADRO_VENDOR_CALL* USBCDGetCDDown)(std::int32_t device);
+// A declarator: its parts cannot be put in parentheses.
+// NOLINTNEXTLINE(bugprone-macro-parentheses)
+#define VADRO_VENDOR_TABLE_ENTRY(result, name, parameters, bytes) result(VADRO_VENDOR_CALL* name) parameters;
+  VADRO_VENDOR_OPERATIONS(VADRO_VENDOR_TABLE_ENTRY)
+#undef VADRO_VENDOR_TABLE_ENTRY
 };
 
 // The outcome of binding a table to a library file.

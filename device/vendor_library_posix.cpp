@@ -5,17 +5,9 @@ namespace vadro {
 
 // The simulator is linked into the program and is the library.
 VendorBinding BindVendorLibrary(const char* /*fileName*/, VendorLibrary& table) {
-  table.InitUSBCDLibrary = ::InitUSBCDLibrary;
-  table.GetDeviceNumber = ::GetDeviceNumber;
-  table.EnumDevice = ::EnumDevice;
-  table.SetCDCallbackProc = ::SetCDCallbackProc;
-  table.CloseUSBCDLibrary = ::CloseUSBCDLibrary;
-  table.USBCDReset = ::USBCDReset;
-  table.USBCDLEDON = ::USBCDLEDON;
-  table.USBCDLEDOFF = ::USBCDLEDOFF;
-  table.USBCDGetStatus = ::USBCDGetStatus;
-  table.USBCDMoveto = ::USBCDMoveto;
-  table.USBCDGetCDDown = ::USBCDGetCDDown;
+#define VADRO_BIND_LINKED_OPERATION(result, name, parameters, bytes) table.name = ::name;
+  VADRO_VENDOR_OPERATIONS(VADRO_BIND_LINKED_OPERATION)
+#undef VADRO_BIND_LINKED_OPERATION
   return VendorBinding{true, nullptr};
 }
 

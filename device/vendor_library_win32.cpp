@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/heap_string.h"
+#include "base/module_directory.h"
 #include "device/vendor_library.h"
 
 namespace vadro {
@@ -59,18 +61,16 @@ HMODULE LoadFromProgramOrSystemFolder(const char* fileName) {
 // folder; null when neither loads. The loader's way on Windows that does not know the search flags,
 // called by the loader's tests as well.
 HMODULE LoadByFullPath(const char* fileName) {
-  char folder[MAX_PATH];
   char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, folder, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) {
-    const char* separator = std::strrchr(folder, '\\');
-    if (separator != nullptr &&
-        JoinPath(folder, static_cast<std::size_t>(separator - folder), fileName, path)) {
-      HMODULE module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-      if (module != nullptr) return module;
-    }
+  // The program's folder only when its path came whole.
+  HeapString programFolder;
+  if (FindModuleDirectory(programFolder) && programFolder.Length() > 0 &&
+      JoinPath(programFolder.Text(), static_cast<std::size_t>(programFolder.Length() - 1), fileName, path)) {
+    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module != nullptr) return module;
   }
-  length = GetSystemDirectoryA(folder, MAX_PATH);
+  char folder[MAX_PATH];
+  DWORD length = GetSystemDirectoryA(folder, MAX_PATH);
   if (length > 0 && length < MAX_PATH && JoinPath(folder, length, fileName, path)) {
     return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   }
@@ -83,17 +83,10 @@ VendorBinding BindVendorLibrary(const char* fileName, VendorLibrary& table) {
   // Bound into a copy first, so that a library lacking an operation leaves `table` alone.
   VendorLibrary bound{};
   const char* missing = nullptr;
-  Bind(module, "InitUSBCDLibrary", 0, bound.InitUSBCDLibrary, missing);
-  Bind(module, "GetDeviceNumber", 0, bound.GetDeviceNumber, missing);
-  Bind(module, "EnumDevice", 4, bound.EnumDevice, missing);
-  Bind(module, "SetCDCallbackProc", 4, bound.SetCDCallbackProc, missing);
-  Bind(module, "CloseUSBCDLibrary", 0, bound.CloseUSBCDLibrary, missing);
-  Bind(module, "USBCDReset", 4, bound.USBCDReset, missing);
-  Bind(module, "USBCDLEDON", 4, bound.USBCDLEDON, missing);
-  Bind(module, "USBCDLEDOFF", 4, bound.USBCDLEDOFF, missing);
-  Bind(module, "USBCDGetStatus", 4, bound.USBCDGetStatus, missing);
-  Bind(module, "USBCDMoveto", 8, bound.USBCDMoveto, missing);
-  Bind(module, "USBCDGetCDDown", 4, bound.USBCDGetCDDown, missing);
+#define VADRO_BIND_EXPORTED_OPERATION(result, name, parameters, bytes) \
+  Bind(module, #name, bytes, bound.name, missing);
+  VADRO_VENDOR_OPERATIONS(VADRO_BIND_EXPORTED_OPERATION)
+#undef VADRO_BIND_EXPORTED_OPERATION
   if (missing != nullptr) {
     FreeLibrary(module);
     return VendorBinding{false, missing};

@@ -1,6 +1,7 @@
 // The command line parser on arbitrary argument vectors. The input is split into arguments at
 // each zero byte, the one byte no argument can hold; the first byte chooses the text encoding.
 // Each parse is checked against the rules it implements, computed here on standard strings.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,6 +19,20 @@ constexpr std::size_t kMaxArguments = 32;
 
 std::int32_t NumberOf(const std::string& text) { return vadro::HeapString(text.c_str()).ToInteger(); }
 
+// Whether the number of `text` is a 32-bit integer, worked out on the digits themselves (no byte
+// of a longer character is a digit in either encoding); the sign is the one NumberOf gives a
+// single digit in place of the run.
+bool FitsInt32(const std::string& text) {
+  std::size_t first = text.find_first_of("0123456789");
+  if (first == std::string::npos) return true;
+  std::size_t end = text.find_first_not_of("0123456789", first);
+  std::string digits = text.substr(first, end == std::string::npos ? std::string::npos : end - first);
+  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+  bool negative = NumberOf(text.substr(0, first) + "1") < 0;
+  const std::string limit = negative ? "2147483648" : "2147483647";
+  return digits.size() < limit.size() || (digits.size() == limit.size() && digits <= limit);
+}
+
 // What the command line must give: the discs in order, and whether it was accepted.
 bool Expected(const std::vector<std::string>& arguments, std::vector<std::int32_t>* discs) {
   if (arguments.empty()) return false;
@@ -25,14 +40,15 @@ bool Expected(const std::vector<std::string>& arguments, std::vector<std::int32_
     std::size_t dash = argument.find('-');
     if (dash == std::string::npos) {
       std::int32_t disc = NumberOf(argument);
-      if (disc <= 0) return false;
+      if (disc == 0 || !FitsInt32(argument)) return false;
       discs->push_back(disc);
       continue;
     }
-    std::int32_t first = NumberOf(argument.substr(0, dash));
-    std::int32_t last = NumberOf(argument.substr(dash + 1));
-    if (first == 0 || last == 0) return false;
-    if (first < 0 && first <= last) return false;  // would name discs below 1
+    std::string start = argument.substr(0, dash);
+    std::string end = argument.substr(dash + 1);
+    std::int32_t first = NumberOf(start);
+    std::int32_t last = NumberOf(end);
+    if (first == 0 || last == 0 || !FitsInt32(start) || !FitsInt32(end)) return false;
     if (static_cast<std::int64_t>(last) - first + 1 > vadro::DiscList::kMaxRangeLength) return false;
     for (std::int64_t disc = first; disc <= last; ++disc) discs->push_back(static_cast<std::int32_t>(disc));
   }

@@ -30,15 +30,15 @@ bool CarouselSim::IsAttached(std::int32_t device) const {
   return std::find(attached.begin(), attached.end(), device) != attached.end();
 }
 
-std::int32_t CarouselSim::Traced(const char* name, std::initializer_list<std::int32_t> args,
+std::int32_t CarouselSim::Traced(VendorOperation operation, std::initializer_list<std::int32_t> args,
                                  std::int32_t result) {
-  trace.Call(ElapsedMs(Clock::now()), name, args, result);
+  trace.Call(ElapsedMs(Clock::now()), VendorOperationName(operation), args, result);
   return result;
 }
 
 std::int32_t CarouselSim::Init() {
   std::lock_guard<std::mutex> guard(lock);
-  if (open) return Traced("InitUSBCDLibrary", {}, kInvalid);
+  if (open) return Traced(VendorOperation::InitUSBCDLibrary, {}, kInvalid);
   config = ReadSimConfig();
   initTime = Clock::now();
   trace.Use(config.tracePath);
@@ -52,37 +52,39 @@ std::int32_t CarouselSim::Init() {
   if (!config.plugSchedule.empty()) {
     plugThread = std::thread(&CarouselSim::RunPlugSchedule, this, generation, config.plugSchedule);
   }
-  return Traced("InitUSBCDLibrary", {}, 0);
+  return Traced(VendorOperation::InitUSBCDLibrary, {}, 0);
 }
 
 std::int32_t CarouselSim::DeviceCount() {
   std::lock_guard<std::mutex> guard(lock);
-  return Traced("GetDeviceNumber", {}, open ? static_cast<std::int32_t>(attached.size()) : kInvalid);
+  return Traced(VendorOperation::GetDeviceNumber, {},
+                open ? static_cast<std::int32_t>(attached.size()) : kInvalid);
 }
 
 std::int32_t CarouselSim::Enum(std::int32_t index) {
   std::lock_guard<std::mutex> guard(lock);
   bool valid = open && index >= 0 && static_cast<std::size_t>(index) < attached.size();
-  return Traced("EnumDevice", {index}, valid ? attached[static_cast<std::size_t>(index)] : kInvalid);
+  return Traced(VendorOperation::EnumDevice, {index},
+                valid ? attached[static_cast<std::size_t>(index)] : kInvalid);
 }
 
-std::int32_t CarouselSim::SetCallback(USBCDCallback newCallback) {
+std::int32_t CarouselSim::SetCallback(DeviceChangeCallback newCallback) {
   std::lock_guard<std::mutex> guard(lock);
-  if (!open) return Traced("SetCDCallbackProc", {}, kInvalid);
+  if (!open) return Traced(VendorOperation::SetCDCallbackProc, {}, kInvalid);
   callback = newCallback;
-  return Traced("SetCDCallbackProc", {}, 0);
+  return Traced(VendorOperation::SetCDCallbackProc, {}, 0);
 }
 
 std::int32_t CarouselSim::Close() {
   std::thread thread;
   {
     std::lock_guard<std::mutex> guard(lock);
-    if (!open) return Traced("CloseUSBCDLibrary", {}, kInvalid);
+    if (!open) return Traced(VendorOperation::CloseUSBCDLibrary, {}, kInvalid);
     open = false;
     callback = nullptr;
     ++generation;
     thread = std::move(plugThread);
-    Traced("CloseUSBCDLibrary", {}, 0);
+    Traced(VendorOperation::CloseUSBCDLibrary, {}, 0);
   }
   wake.notify_all();
   if (thread.joinable()) {
@@ -105,21 +107,25 @@ std::int32_t CarouselSim::Reset(std::int32_t device) {
   // The reset takes its time; calls from other threads are answered meanwhile.
   std::this_thread::sleep_for(std::chrono::milliseconds(resetMs));
   std::lock_guard<std::mutex> guard(lock);
-  if (!open || !IsAttached(device)) return Traced("USBCDReset", {device}, kInvalid);
+  if (!open || !IsAttached(device)) return Traced(VendorOperation::USBCDReset, {device}, kInvalid);
   devices[device].ledOn = false;
-  return Traced("USBCDReset", {device}, 0);
+  return Traced(VendorOperation::USBCDReset, {device}, 0);
 }
 
-std::int32_t CarouselSim::SetLed(const char* name, std::int32_t device, bool on) {
+std::int32_t CarouselSim::SetLed(VendorOperation operation, std::int32_t device, bool on) {
   std::lock_guard<std::mutex> guard(lock);
-  if (!open || !IsAttached(device)) return Traced(name, {device}, kInvalid);
+  if (!open || !IsAttached(device)) return Traced(operation, {device}, kInvalid);
   devices[device].ledOn = on;
-  return Traced(name, {device}, 0);
+  return Traced(operation, {device}, 0);
 }
 
-std::int32_t CarouselSim::LedOn(std::int32_t device) { return SetLed("USBCDLEDON", device, true); }
+std::int32_t CarouselSim::LedOn(std::int32_t device) {
+  return SetLed(VendorOperation::USBCDLEDON, device, true);
+}
 
-std::int32_t CarouselSim::LedOff(std::int32_t device) { return SetLed("USBCDLEDOFF", device, false); }
+std::int32_t CarouselSim::LedOff(std::int32_t device) {
+  return SetLed(VendorOperation::USBCDLEDOFF, device, false);
+}
 
 bool CarouselSim::LedIsOn(std::int32_t device) {
   std::lock_guard<std::mutex> guard(lock);
@@ -135,7 +141,7 @@ std::int32_t CarouselSim::Status(std::int32_t device) {
   } else if (config.hang == HangMode::kStatus || Clock::now() < devices[device].moveEnd) {
     result = kBusy;
   }
-  return Traced("USBCDGetStatus", {device}, result);
+  return Traced(VendorOperation::USBCDGetStatus, {device}, result);
 }
 
 std::int32_t CarouselSim::MoveResult(std::int32_t device, std::int32_t slot, Clock::time_point now) {
@@ -157,7 +163,7 @@ std::int32_t CarouselSim::Moveto(std::int32_t device, std::int32_t slot) {
     moved.moveEnd = now + std::chrono::milliseconds(config.moveMs);
     moved.downAt = moved.moveEnd + std::chrono::milliseconds(config.cdDownMs);
   }
-  return Traced("USBCDMoveto", {device, slot}, result);
+  return Traced(VendorOperation::USBCDMoveto, {device, slot}, result);
 }
 
 std::int32_t CarouselSim::CDDown(std::int32_t device) {
@@ -168,7 +174,7 @@ std::int32_t CarouselSim::CDDown(std::int32_t device) {
   } else if (config.hang == HangMode::kCDDown || Clock::now() < devices[device].downAt) {
     result = kBusy;
   }
-  return Traced("USBCDGetCDDown", {device}, result);
+  return Traced(VendorOperation::USBCDGetCDDown, {device}, result);
 }
 
 void CarouselSim::RunPlugSchedule(std::uint64_t myGeneration, const std::vector<PlugEvent>& schedule) {
@@ -177,7 +183,7 @@ void CarouselSim::RunPlugSchedule(std::uint64_t myGeneration, const std::vector<
     Clock::time_point due = initTime + std::chrono::milliseconds(event.atMs);
     if (wake.wait_until(guard, due, [&] { return generation != myGeneration; })) return;
     attached = event.devices;
-    USBCDCallback notify = callback;
+    DeviceChangeCallback notify = callback;
     if (notify == nullptr) continue;
     auto count = static_cast<std::int32_t>(attached.size());
     trace.Callback(ElapsedMs(Clock::now()), count);

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "shared/vendor_operations.h"
 #include "sim/sim_config.h"
 #include "sim/sim_trace.h"
-#include "sim/usbcd_sim.h"
 
 namespace vadro {
 namespace sim {
@@ -35,7 +35,7 @@ class CarouselSim {
   std::int32_t Init();
   std::int32_t DeviceCount();
   std::int32_t Enum(std::int32_t index);
-  std::int32_t SetCallback(USBCDCallback callback);
+  std::int32_t SetCallback(DeviceChangeCallback callback);
   std::int32_t Close();
   std::int32_t Reset(std::int32_t device);
   std::int32_t LedOn(std::int32_t device);
@@ -59,8 +59,9 @@ class CarouselSim {
   std::int64_t ElapsedMs(Clock::time_point now) const;
   bool IsAttached(std::int32_t device) const;
   // Writes the trace line of a call made now and returns its result.
-  std::int32_t Traced(const char* name, std::initializer_list<std::int32_t> args, std::int32_t result);
-  std::int32_t SetLed(const char* name, std::int32_t device, bool on);
+  std::int32_t Traced(VendorOperation operation, std::initializer_list<std::int32_t> args,
+                      std::int32_t result);
+  std::int32_t SetLed(VendorOperation operation, std::int32_t device, bool on);
   // What a move order made at `now` returns (0 when it starts the move); counts the order.
   std::int32_t MoveResult(std::int32_t device, std::int32_t slot, Clock::time_point now);
   void RunPlugSchedule(std::uint64_t myGeneration, const std::vector<PlugEvent>& schedule);
@@ -74,7 +75,7 @@ class CarouselSim {
   std::vector<std::int32_t> attached;
   std::map<std::int32_t, Device> devices;
   std::int64_t moveCalls = 0;
-  USBCDCallback callback = nullptr;
+  DeviceChangeCallback callback = nullptr;
   std::thread plugThread;
   SimTrace trace;
 };

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <set>
 
+#include "shared/decimal_run.h"
 #include "sim/sim_environment.h"
 
 namespace vadro {
@@ -40,14 +41,10 @@ bool ParseInteger(const std::string& text, std::int64_t low, std::int64_t high, 
   std::string::size_type i = 0;
   bool negative = false;
   if (i < item.size() && (item[i] == '-' || item[i] == '+')) negative = item[i++] == '-';
-  if (i == item.size()) return false;
-  std::int64_t value = 0;
-  for (; i < item.size(); ++i) {
-    if (item[i] < '0' || item[i] > '9') return false;
-    value = value * 10 + (item[i] - '0');
-    if (value > (std::int64_t{1} << 32)) return false;
-  }
-  if (negative) value = -value;
+  // Digits up to the end; past 2^32 a value is out of every range asked for.
+  DecimalRun digits = ReadDecimalRun(item.data() + i, item.size() - i, kAnyDigitCount, std::int64_t{1} << 32);
+  if (digits.length == 0 || digits.pastLimit || i + digits.length != item.size()) return false;
+  std::int64_t value = negative ? -digits.value : digits.value;
   if (value < low || value > high) return false;
   out = value;
   return true;

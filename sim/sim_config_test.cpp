@@ -32,6 +32,8 @@ TEST(SimConfigParseTest, NonNegativeNumbers) {
   EXPECT_EQ(value, 0);
   ASSERT_TRUE(ParseNonNegative("2147483647", value));
   EXPECT_EQ(value, 2147483647);
+  ASSERT_TRUE(ParseNonNegative(" +7", value));
+  EXPECT_EQ(value, 7);
   for (const char* text : {"", "-1", "2147483648", "1.5", "abc", "99999999999999999999"}) {
     value = 5;
     EXPECT_FALSE(ParseNonNegative(text, value)) << text;

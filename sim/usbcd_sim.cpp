@@ -10,7 +10,7 @@ extern "C" {
 std::int32_t VADRO_VENDOR_CALL InitUSBCDLibrary() { return TheCarouselSim().Init(); }
 std::int32_t VADRO_VENDOR_CALL GetDeviceNumber() { return TheCarouselSim().DeviceCount(); }
 std::int32_t VADRO_VENDOR_CALL EnumDevice(std::int32_t index) { return TheCarouselSim().Enum(index); }
-std::int32_t VADRO_VENDOR_CALL SetCDCallbackProc(USBCDCallback callback) {
+std::int32_t VADRO_VENDOR_CALL SetCDCallbackProc(vadro::DeviceChangeCallback callback) {
   return TheCarouselSim().SetCallback(callback);
 }
 std::int32_t VADRO_VENDOR_CALL CloseUSBCDLibrary() { return TheCarouselSim().Close(); }

@@ -12,7 +12,10 @@ import texts
 
 class CommandLineTest(E2ETest):
     def test_usage_text_for_missing_or_rejected_arguments(self):
-        for args in ([], ["25", "0", "7"], ["abc"], ["-5"], ["5-"]):
+        # Digit runs beyond 32 bits name no disc, wherever they would wrap to.
+        beyond = (["4294967446"], ["4294967297-4294967298"], ["1-4294967297"], ["2147483648"],
+                  ["123456789012345678901234567890"])
+        for args in ([], ["25", "0", "7"], ["abc"], ["-5"], ["5-"]) + beyond:
             status, out, _ = self.ws.run(args)
             self.assertEqual(status, 0, args)
             self.assertEqual(out, texts.USAGE, args)

@@ -327,9 +327,9 @@ class MalformedFileTest(unittest.TestCase):
                 self.assertEqual(case.leftovers, [])
         self.assertEqual(self.listener.connections, 0)
 
-    def test_numbers_wrap_and_the_bank_leads_to_its_device(self):
-        # ID 4294967299 wraps to device 3, which gets bank -1; device 7's bank 4294967297 wraps to 1.
-        with open(os.path.join(CORPUS, "reads", "negative_and_huge_numbers.xml"), "rb") as f:
+    def test_padded_numbers_keep_their_value_and_the_bank_leads_to_its_device(self):
+        # Device 3 gets bank -1; device 7, written with leading zeros, gets bank 1, written with more.
+        with open(os.path.join(CORPUS, "reads", "negative_and_zero_padded_numbers.xml"), "rb") as f:
             content = f.read()
         case, = self.run_all([Case("numbers", content, args=["1"])])
         self.assertEqual(case.out, texts.WARNING + texts.disc_line(1, 1, 1))

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/module_path.h"
+#include "base/module_path.h"
 
 namespace vadro {
 
