@@ -1,8 +1,10 @@
 #include "bankmap/bank_map_file.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "bankmap/file_commit.h"
+#include "bankmap/plain_file.h"
 #include "base/heap.h"
 #include "console/text_output.h"
 
@@ -15,10 +17,10 @@ constexpr const char* kFileName = "Vadro.xml";
 // replacement is a rename within one directory), created under a name that nothing had: a file or
 // link planted under a name that a save might use is never written through, and two instances
 // saving at once never share a file. Only a file that this save created is removed again.
-bool CreateNewBankMapFile(const HeapString& moduleDirectory, HeapString& path) {
+bool CreateNewBankMapFile(const ReplacedFile& replaced, NewFile& file, HeapString& path) {
   for (std::int32_t attempt = 0; attempt < kNewBankMapAttempts; ++attempt) {
-    path.Assign(NewBankMapPath(moduleDirectory, attempt));
-    NewFileResult created = CreateNewFile(path.Text());
+    path.Assign(NewBankMapPath(replaced.path, attempt));
+    NewFileResult created = file.Create(path.Text(), replaced);
     if (created == NewFileResult::kCreated) return true;
     if (created == NewFileResult::kFailed) return false;
   }
@@ -72,25 +74,32 @@ XmlElement AppendItem(XmlDocument& document, XmlElement& root, std::int32_t id, 
   return item;
 }
 
-HeapString NewBankMapPath(const HeapString& moduleDirectory, std::int32_t attempt) {
-  char name[48];
+HeapString NewBankMapPath(const HeapString& replaced, std::int32_t attempt) {
+  char suffix[32];
   if (attempt == 0) {
-    std::snprintf(name, sizeof name, "%s.%u.new", kFileName, static_cast<unsigned>(ProcessNumber()));
+    std::snprintf(suffix, sizeof suffix, ".%u.new", static_cast<unsigned>(ProcessNumber()));
   } else {
-    std::snprintf(name, sizeof name, "%s.%u-%d.new", kFileName, static_cast<unsigned>(ProcessNumber()),
+    std::snprintf(suffix, sizeof suffix, ".%u-%d.new", static_cast<unsigned>(ProcessNumber()),
                   static_cast<int>(attempt));
   }
-  return Concat(moduleDirectory, name);
+  return Concat(replaced, suffix);
 }
 
 bool SaveBankMap(XmlDocument& document, const HeapString& moduleDirectory) {
-  HeapString path = BankMapPath(moduleDirectory);
+  ReplacedFile replaced;
+  {
+    HeapString path = BankMapPath(moduleDirectory);
+    if (FindReplacedFile(path.Text(), replaced) != ReplaceCheck::kReplaceable) return false;
+  }
+  std::vector<char> text;
+  if (!document.Save(text)) return false;
+  NewFile file;
   HeapString newPath;
-  if (!CreateNewBankMapFile(moduleDirectory, newPath)) return false;
-  if (document.Save(newPath.Text()) && FlushFileToDisk(newPath.Text()) &&
-      MoveFileOver(newPath.Text(), path.Text())) {
+  if (!CreateNewBankMapFile(replaced, file, newPath)) return false;
+  if (file.Write(text) && file.FlushAndClose() && MoveFileOver(newPath.Text(), replaced.path.Text())) {
     return true;
   }
+  file.Close();
   RemoveFileIfAny(newPath.Text());
   return false;
 }
@@ -120,8 +129,11 @@ bool LoadPass::Run(const HeapString& moduleDirectory, PooledMap& bankMap) {
   if (!CreateDocument(document)) return false;
   bool loaded;
   {
+    // Only a plain file of a size that a bank map can have is read: a named pipe would keep the
+    // run waiting for ever, a device or a huge file would fill the memory.
     HeapString path = BankMapPath(moduleDirectory);
-    loaded = document.Load(path.Text());
+    std::vector<char> text;
+    loaded = ReadPlainFile(path.Text(), kBankMapSizeLimit, text) && document.Load(text);
   }
   if (!loaded) {
     WriteText("\r\nCannot load initialization file (Vadro.xml).\r\n");

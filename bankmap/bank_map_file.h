@@ -5,6 +5,7 @@
 // element per assigned device, carrying the attributes ID (the device's internal number) and
 // Bank, in that order, as decimal text.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "bankmap/file_presence.h"
@@ -30,15 +31,23 @@ bool CreateDocument(XmlDocument& document);
 XmlElement AppendItem(XmlDocument& document, XmlElement& root, std::int32_t id, std::int32_t bank);
 
 // Writes `document` as the bank map file. The new content goes to a file that the save creates
-// anew beside the old one, under the first of the names NewBankMapPath gives that nothing has yet;
-// the old file is replaced in one step once the new content is wholly on the disk. On any failure
-// the old file stays as it was and the new one is removed. Prints nothing.
+// anew beside the file it replaces, under the first of the names NewBankMapPath gives that nothing
+// has yet, and is written through the handle that created it; the old file is replaced in one step
+// once the new content is wholly on the disk, and the new file keeps the old one's mode. Where
+// Vadro.xml is a link, the file it leads to is replaced and the link stays. Nothing is written
+// where Vadro.xml is a file that nobody may write or a link that leads nowhere. On any failure the
+// old file stays as it was and the new one is removed. Prints nothing.
 bool SaveBankMap(XmlDocument& document, const HeapString& moduleDirectory);
 
-// The names a save tries for its new file, in order: "Vadro.xml.N.new" with N the process number,
-// then "Vadro.xml.N-1.new" and so on (for names left behind by an earlier process of that number).
+// The names a save tries for the new file that replaces `replaced`, in order: `replaced` followed
+// by ".N.new" with N the process number, then ".N-1.new" and so on (for names left behind by an
+// earlier process of that number).
 constexpr std::int32_t kNewBankMapAttempts = 16;
-HeapString NewBankMapPath(const HeapString& moduleDirectory, std::int32_t attempt);
+HeapString NewBankMapPath(const HeapString& replaced, std::int32_t attempt);
+
+// The largest bank map file that is loaded, 1 MiB: 127 banks take a few kilobytes, and a larger
+// file is none that this program wrote.
+constexpr std::size_t kBankMapSizeLimit = 1 << 20;
 
 // The document of a first-time creation and its root element. Releases the root, then the
 // document.
@@ -77,7 +86,8 @@ class LoadPass {
   // assignment per entry, so a later entry overwrites an earlier one with the same key.
   // On failure prints its message, releases what it made and returns false:
   //   "\r\nCannot create XML DOM.\r\n"
-  //   "\r\nCannot load initialization file (Vadro.xml).\r\n" (missing, unreadable, not XML)
+  //   "\r\nCannot load initialization file (Vadro.xml).\r\n" (missing, unreadable, not a plain
+  //   file, larger than kBankMapSizeLimit, not XML)
   //   "\r\nWrong file format (Vadro.xml) or internal xml error.\r\n" (a child of the root that
   //   is not an element, an entry without ID or Bank, any failure while reading); entries
   //   already put into `bankMap` stay there.

@@ -1,11 +1,12 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "bankmap/file_commit.h"
-#include "base/heap_string.h"
 
 namespace vadro {
 namespace {
@@ -30,22 +31,81 @@ HeapString DirectoryOf(const char* path) {
   return text.Left(slash);
 }
 
+constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
 }  // namespace
 
-NewFileResult CreateNewFile(const char* path) {
+ReplaceCheck FindReplacedFile(const char* path, ReplacedFile& file) {
+  file.exists = false;
+  file.mode = 0;
+  char* resolved = realpath(path, nullptr);
+  if (resolved == nullptr) {
+    if (errno != ENOENT) return ReplaceCheck::kRefused;
+    // Nothing at the end of the name. Where the name itself is there, it is a link that leads
+    // nowhere, and creating its target would let a link put a file anywhere.
+    struct stat link = {};
+    if (lstat(path, &link) == 0 || errno != ENOENT) return ReplaceCheck::kRefused;
+    file.path.Assign(path);
+    return ReplaceCheck::kReplaceable;
+  }
+  file.path.Assign(resolved);
+  std::free(resolved);
+  struct stat status = {};
+  if (stat(file.path.Text(), &status) != 0) return ReplaceCheck::kRefused;
+  // A mode that lets nobody write marks the file as one to be kept, even from root and from
+  // whoever may write the folder, who could otherwise replace it.
+  if ((status.st_mode & kWriteBits) == 0) return ReplaceCheck::kRefused;
+  file.exists = true;
+  file.mode = status.st_mode & kPermissionBits;
+  return ReplaceCheck::kReplaceable;
+}
+
+NewFileResult NewFile::Create(const char* path, const ReplacedFile& replaced) {
+  Close();
   int descriptor;
   // O_EXCL: fails for any existing name, a symbolic link included, which is not followed.
   do {
     descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   } while (descriptor < 0 && errno == EINTR);
   if (descriptor < 0) return errno == EEXIST ? NewFileResult::kNameTaken : NewFileResult::kFailed;
-  close(descriptor);
+  // The file's set-user and set-group bits are not carried over: the new file may have another
+  // owner.
+  if (replaced.exists && fchmod(descriptor, static_cast<mode_t>(replaced.mode) & kPermissionBits) != 0) {
+    close(descriptor);
+    unlink(path);
+    return NewFileResult::kFailed;
+  }
+  handle = descriptor;
   return NewFileResult::kCreated;
 }
 
-std::uint32_t ProcessNumber() { return static_cast<std::uint32_t>(getpid()); }
+bool NewFile::Write(const std::vector<char>& bytes) const {
+  if (handle < 0) return false;
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    ssize_t done = write(static_cast<int>(handle), bytes.data() + written, bytes.size() - written);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    written += static_cast<std::size_t>(done);
+  }
+  return true;
+}
 
-bool FlushFileToDisk(const char* path) { return SyncPath(path, O_RDONLY); }
+bool NewFile::FlushAndClose() {
+  if (handle < 0) return false;
+  bool synced = fsync(static_cast<int>(handle)) == 0;
+  bool closed = close(static_cast<int>(handle)) == 0;
+  handle = -1;
+  return synced && closed;
+}
+
+void NewFile::Close() {
+  if (handle >= 0) close(static_cast<int>(handle));
+  handle = -1;
+}
+
+std::uint32_t ProcessNumber() { return static_cast<std::uint32_t>(getpid()); }
 
 bool MoveFileOver(const char* from, const char* to) {
   if (std::rename(from, to) != 0) return false;

@@ -6,6 +6,7 @@
 // Element and attribute names are ASCII, at most 31 characters.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "base/heap_string.h"
 
@@ -139,12 +140,12 @@ class XmlDocument : public XmlHolder<XmlDocument> {
 
   // Empties the holder and makes a new, empty document; false when none can be made.
   bool Create();
-  // Replaces the content with the file at `path`, parsed whole; false when the file cannot be
-  // read or is not well-formed XML with exactly one root element. Holders of the former content's
-  // nodes must have been released.
-  bool Load(const char* path);
-  // Writes the document to the file at `path`, in place of what it held; false on failure.
-  bool Save(const char* path);
+  // Replaces the content with the document in `text`, the bytes of a file, parsed whole; false
+  // when it is not well-formed XML with exactly one root element. Holders of the former
+  // content's nodes must have been released.
+  bool Load(const std::vector<char>& text);
+  // The document as the bytes of a file, in place of what `text` held; false on failure.
+  bool Save(std::vector<char>& text);
 
   // The root element; empty when the document has none.
   XmlElement DocumentElement() const;

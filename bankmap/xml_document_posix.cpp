@@ -10,7 +10,6 @@
 #include <libxml/xmlsave.h>
 
 #include <climits>
-#include <cstdio>
 #include <memory>
 #include <new>
 #include <string>
@@ -175,35 +174,17 @@ void DropBlankText(xmlNodePtr root) {
   }
 }
 
-// The whole content of the file at `path`; false when it cannot be opened or read (a directory
-// opens but cannot be read).
-bool ReadWholeFile(const char* path, std::vector<char>& bytes) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  // Read straight into the vector's own block, a chunk at a time.
-  constexpr std::size_t kChunk = 65536;
-  std::size_t got = 0;
-  do {
-    std::size_t used = bytes.size();
-    bytes.resize(used + kChunk);
-    got = std::fread(bytes.data() + used, 1, kChunk, file);
-    bytes.resize(used + got);
-  } while (got > 0);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  return !failed;
+// libxml2's writer callback: `size` bytes at the end of the text. No exception may pass through
+// the library, so running out of memory is a failed write.
+int AppendToText(void* text, const char* data, int size) {
+  auto* bytes = static_cast<std::vector<char>*>(text);
+  try {
+    bytes->insert(bytes->end(), data, data + size);
+  } catch (...) {
+    return -1;
+  }
+  return size;
 }
-
-int WriteToFile(void* file, const char* data, int size) {
-  return std::fwrite(data, 1, static_cast<std::size_t>(size), static_cast<std::FILE*>(file)) ==
-                 static_cast<std::size_t>(size)
-             ? size
-             : -1;
-}
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // The declaration that heads a saved document that was loaded with one: the text is always
 // UTF-8, whatever encoding the loaded file declared.
@@ -217,12 +198,12 @@ std::string DeclarationOf(xmlDocPtr document) {
 }
 
 // Writes each top-level node of `document` on a line of its own, the declaration first when the
-// document was loaded with one, in UTF-8. False when a write fails.
-bool WriteDocument(xmlDocPtr document, std::FILE* file) {
+// document was loaded with one, in UTF-8. False when the writer fails.
+bool WriteDocument(xmlDocPtr document, std::vector<char>& text) {
   // A document without a declaration has standalone -1; one with it has -2 or its value.
   if (document->standalone != -1) {
     std::string declaration = DeclarationOf(document) + "\r\n";
-    if (std::fwrite(declaration.data(), 1, declaration.size(), file) != declaration.size()) return false;
+    text.insert(text.end(), declaration.begin(), declaration.end());
   }
   // libxml2 writes the characters of attribute values beyond ASCII as they are only in a
   // document that says it is in UTF-8, and as references in any other: the saved form would
@@ -232,12 +213,13 @@ bool WriteDocument(xmlDocPtr document, std::FILE* file) {
     document->encoding = xmlStrdup(AsXmlText("UTF-8"));
   }
   xmlSaveCtxtPtr writer =
-      xmlSaveToIO(WriteToFile, nullptr, file, "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
+      xmlSaveToIO(AppendToText, nullptr, &text, "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
   if (writer == nullptr) return false;
   bool written = true;
   for (xmlNodePtr node = document->children; node != nullptr && written; node = node->next) {
-    written =
-        xmlSaveTree(writer, node) >= 0 && xmlSaveFlush(writer) >= 0 && std::fwrite("\r\n", 1, 2, file) == 2;
+    written = xmlSaveTree(writer, node) >= 0 && xmlSaveFlush(writer) >= 0;
+    text.push_back('\r');
+    text.push_back('\n');
   }
   return xmlSaveClose(writer) >= 0 && written;
 }
@@ -324,18 +306,16 @@ bool XmlDocument::Create() {
   return handle != nullptr;
 }
 
-bool XmlDocument::Load(const char* path) {
+bool XmlDocument::Load(const std::vector<char>& text) {
   if (handle == nullptr) return false;
   PrepareLibrary();
   Reset();
-  std::vector<char> bytes;
-  DocumentPointer document;
-  if (ReadWholeFile(path, bytes)) document = Parse(bytes, kParseOptions);
+  DocumentPointer document = Parse(text, kParseOptions);
   // The tree keeps entity references, whose expansion is left to whoever reads the text. Parsed
   // again with every entity substituted, the file meets libxml2's limits on how far entities may
   // grow it, which a file that refers to one entity many times would otherwise escape.
   if (document != nullptr && DeclaresEntities(document.get()) &&
-      Parse(bytes, kParseOptions | XML_PARSE_NOENT) == nullptr) {
+      Parse(text, kParseOptions | XML_PARSE_NOENT) == nullptr) {
     document.reset();
   }
   if (document == nullptr) {
@@ -348,13 +328,11 @@ bool XmlDocument::Load(const char* path) {
   return true;
 }
 
-bool XmlDocument::Save(const char* path) {
+bool XmlDocument::Save(std::vector<char>& text) {
+  text.clear();
   if (handle == nullptr) return false;
   PrepareLibrary();
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "wb"));
-  if (file == nullptr) return false;
-  bool written = WriteDocument(AsDocument(handle), file.get()) && std::fflush(file.get()) == 0;
-  return std::fclose(file.release()) == 0 && written;
+  return WriteDocument(AsDocument(handle), text);
 }
 
 XmlElement XmlDocument::DocumentElement() const {

@@ -1,10 +1,13 @@
 // The Linux document beyond what both builds share: the text it saves is UTF-8 whatever the
-// loaded file declared, entities stay within libxml2's limits however they are used, libxml2
-// itself prints nothing, and a save closes its file however it ends.
+// loaded file declared, entities stay within libxml2's limits however they are used, and libxml2
+// itself prints nothing. And a save whose writes fail.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "bankmap/bank_map_file.h"
 #include "tests/support/scratch_folder.h"
@@ -17,6 +20,8 @@ std::int32_t ValueOf(const PooledMap& map, std::int32_t key) {
   EXPECT_TRUE(map.Lookup(key, value)) << "key " << key;
   return value;
 }
+
+std::vector<char> Bytes(const std::string& text) { return std::vector<char>(text.begin(), text.end()); }
 
 std::string Utf16(const std::string& text) {
   std::string utf16 = "\xff\xfe";
@@ -57,35 +62,31 @@ TEST(XmlDocumentPosixTest, AFileInAnotherEncodingIsSavedAsUtf8AndStaysReadable) 
 // One entity of 10,000 characters, 20,000 times in an attribute: 200 MB once resolved. The
 // load refuses it rather than leaving the attribute's text to be built when it is read.
 TEST(XmlDocumentPosixTest, AnEntityThatWouldGrowAnAttributePastTheLimitIsRefused) {
-  ScratchFolder folder;
   std::string references;
   for (int i = 0; i < 20000; ++i) references += "&a;";
-  folder.Write("doc.xml", "<!DOCTYPE r [<!ENTITY a \"" + std::string(10000, 'x') +
-                              "\">]><r><e ID=\"3\" Bank=\"" + references + "\"/></r>");
+  std::string text = "<!DOCTYPE r [<!ENTITY a \"" + std::string(10000, 'x') + "\">]><r><e ID=\"3\" Bank=\"" +
+                     references + "\"/></r>";
   XmlDocument document;
   ASSERT_TRUE(document.Create());
-  EXPECT_FALSE(document.Load(folder.PathOf("doc.xml").c_str()));
+  EXPECT_FALSE(document.Load(Bytes(text)));
 }
 
 // A reference to an entity that nothing declares is refused even where a parameter entity might
 // have declared it, as the saved file could not be loaded again. Where an external subset might
 // declare it, the saved file keeps that subset and loads again.
 TEST(XmlDocumentPosixTest, AnUndeclaredEntityLoadsOnlyWhereTheSavedFileLoadsToo) {
-  ScratchFolder folder;
   XmlDocument document;
-  folder.Write("doc.xml", "<!DOCTYPE r [<!ENTITY % p \"\"> %p;]><r><e ID=\"3\">&nowhere;</e></r>");
   ASSERT_TRUE(document.Create());
-  EXPECT_FALSE(document.Load(folder.PathOf("doc.xml").c_str()));
-  folder.Write("doc.xml", "<!DOCTYPE r SYSTEM \"r.dtd\"><r><e ID=\"3\">&nowhere;</e></r>");
-  ASSERT_TRUE(document.Load(folder.PathOf("doc.xml").c_str()));
-  ASSERT_TRUE(document.Save(folder.PathOf("saved.xml").c_str()));
-  EXPECT_TRUE(document.Load(folder.PathOf("saved.xml").c_str())) << folder.Read("saved.xml");
+  EXPECT_FALSE(document.Load(Bytes("<!DOCTYPE r [<!ENTITY % p \"\"> %p;]><r><e ID=\"3\">&nowhere;</e></r>")));
+  ASSERT_TRUE(document.Load(Bytes("<!DOCTYPE r SYSTEM \"r.dtd\"><r><e ID=\"3\">&nowhere;</e></r>")));
+  std::vector<char> saved;
+  ASSERT_TRUE(document.Save(saved));
+  EXPECT_TRUE(document.Load(saved)) << std::string(saved.begin(), saved.end());
 }
 
-// libxml2 reports errors, warnings and failed writes through handlers of its own; none of it
-// reaches standard error.
+// libxml2 reports errors and warnings through handlers of its own; none of it reaches standard
+// error.
 TEST(XmlDocumentPosixTest, NothingIsPrintedByTheLibrary) {
-  ScratchFolder folder;
   const char* const texts[] = {
       "<r><e></r>",
       "<?xml version=\"1.0\" encoding=\"windows-1251\"?><r/>\x98",
@@ -95,28 +96,41 @@ TEST(XmlDocumentPosixTest, NothingIsPrintedByTheLibrary) {
   XmlDocument document;
   ::testing::internal::CaptureStderr();
   for (const char* text : texts) {
-    folder.Write("doc.xml", text);
     ASSERT_TRUE(document.Create());
-    document.Load(folder.PathOf("doc.xml").c_str());
+    document.Load(Bytes(text));
   }
-  EXPECT_FALSE(document.Save("/dev/full"));
   EXPECT_EQ("", ::testing::internal::GetCapturedStderr());
 }
 
-// A save whose writes fail leaves no file open behind it.
-TEST(XmlDocumentPosixTest, AFailedSaveClosesItsFile) {
+// The writes of a save fail here by the process's limit on the size of a file: the old file stays
+// as it was, the new one is removed, and no descriptor is left open.
+TEST(SavePosixTest, ASaveWhoseWritesFailLeavesTheOldFileAndNothingOpen) {
+  ScratchFolder folder;
+  const std::string old = "<CDLibraryList/>";
+  folder.Write("Vadro.xml", old);
+  BankMapDocument created;
+  ASSERT_TRUE(created.Create());
+  created.CreateRoot();
+  for (std::int32_t id = 1; id <= 100; ++id) AppendItem(created.Document(), created.Root(), id, 1);
   auto openFiles = [] {
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
       count += entry.exists() ? 1 : 0;
     return count;
   };
-  XmlDocument document;
-  ASSERT_TRUE(document.Create());
-  XmlElement root = document.CreateElement("CDLibraryList");
-  document.AppendChild(root);
   int before = openFiles();
-  EXPECT_FALSE(document.Save("/dev/full"));
+  rlimit limit = {};
+  ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &limit));
+  rlimit small = limit;
+  small.rlim_cur = 100;
+  auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+  bool saved = SaveBankMap(created.Document(), folder.Directory());
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(old, folder.Read("Vadro.xml"));
+  EXPECT_EQ(std::vector<std::string>{"Vadro.xml"}, folder.Names());
   EXPECT_EQ(before, openFiles());
 }
 

@@ -6,9 +6,6 @@
 
 #include <msxml.h>
 
-#include <atomic>
-#include <cstdlib>
-
 #include "bankmap/xml_document.h"
 
 namespace vadro {
@@ -61,78 +58,32 @@ class NameString {
   BSTR text;
 };
 
-// The code page in which file paths are converted for the document object. The routine that
-// yields it is chosen at the first conversion and kept; until then the slot holds the chooser.
-UINT ThreadCodePage() { return CP_THREAD_ACP; }
-
-// Systems without thread code pages: the default ANSI code page of the thread's locale.
-UINT LocaleCodePage() {
-  char text[7] = {};
-  if (GetLocaleInfoA(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, text, 7) > 0) {
-    UINT codePage = static_cast<UINT>(std::strtoul(text, nullptr, 10));
-    if (codePage != 0) return codePage;
-  }
-  return GetACP();
-}
-
-bool IsNt5OrLater() {
-  OSVERSIONINFOEXA version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  version.dwPlatformId = VER_PLATFORM_WIN32_NT;
-  version.dwMajorVersion = 5;
-  DWORDLONG condition = 0;
-  condition = VerSetConditionMask(condition, VER_PLATFORMID, VER_EQUAL);
-  condition = VerSetConditionMask(condition, VER_MAJORVERSION, VER_GREATER_EQUAL);
-  return VerifyVersionInfoA(&version, VER_PLATFORMID | VER_MAJORVERSION, condition) != FALSE;
-}
-
-UINT ChooseCodePage();
-
-std::atomic<UINT (*)()> conversionCodePage{&ChooseCodePage};
-
-UINT ChooseCodePage() {
-  UINT (*chosen)() = IsNt5OrLater() ? &ThreadCodePage : &LocaleCodePage;
-  conversionCodePage.exchange(chosen);
-  return chosen();
-}
-
-// A file path as a VT_BSTR VARIANT. When the path cannot be converted or its string cannot be
-// allocated, the VARIANT carries E_OUTOFMEMORY as VT_ERROR instead, and the document call that
-// receives it fails.
-class PathVariant {
+// A stream in memory, released when the object goes out of scope.
+class MemoryStream {
  public:
-  explicit PathVariant(const char* path) {
-    VariantInit(&value);
-    BSTR wide = Convert(path);
-    if (wide != nullptr) {
-      V_VT(&value) = VT_BSTR;
-      V_BSTR(&value) = wide;
-    } else {
-      V_VT(&value) = VT_ERROR;
-      V_ERROR(&value) = E_OUTOFMEMORY;
-    }
+  MemoryStream() {
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) stream = nullptr;
   }
-  ~PathVariant() { VariantClear(&value); }
-  PathVariant(const PathVariant&) = delete;
-  PathVariant& operator=(const PathVariant&) = delete;
+  ~MemoryStream() {
+    if (stream != nullptr) stream->Release();
+  }
+  MemoryStream(const MemoryStream&) = delete;
+  MemoryStream& operator=(const MemoryStream&) = delete;
 
-  const VARIANT& Value() const { return value; }
+  IStream* Pointer() const { return stream; }
+
+  // The stream as a VT_UNKNOWN VARIANT, which the document reads from or writes to; the VARIANT
+  // holds no reference of its own.
+  VARIANT AsVariant() const {
+    VARIANT value;
+    VariantInit(&value);
+    V_VT(&value) = VT_UNKNOWN;
+    V_UNKNOWN(&value) = stream;
+    return value;
+  }
 
  private:
-  static BSTR Convert(const char* path) {
-    UINT codePage = conversionCodePage.load()();
-    int size = MultiByteToWideChar(codePage, 0, path, -1, nullptr, 0);
-    if (size <= 0) return nullptr;
-    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(size - 1));
-    if (wide == nullptr) return nullptr;
-    if (MultiByteToWideChar(codePage, 0, path, -1, wide, size) <= 0) {
-      SysFreeString(wide);
-      return nullptr;
-    }
-    return wide;
-  }
-
-  VARIANT value{};
+  IStream* stream = nullptr;
 };
 
 // A VARIANT prepared with VariantInit and cleared when it goes out of scope.
@@ -248,21 +199,44 @@ bool XmlDocument::Create() {
   return true;
 }
 
-bool XmlDocument::Load(const char* path) {
+bool XmlDocument::Load(const std::vector<char>& text) {
   if (handle == nullptr) return false;
-  VARIANT_BOOL loaded = VARIANT_FALSE;
-  HRESULT result;
-  {
-    PathVariant source(path);
-    result = AsDocument(handle)->load(source.Value(), &loaded);
+  MemoryStream source;
+  if (source.Pointer() == nullptr) return false;
+  ULONG written = 0;
+  LARGE_INTEGER start = {};
+  if (text.size() > 0x7FFFFFFF ||
+      FAILED(source.Pointer()->Write(text.data(), static_cast<ULONG>(text.size()), &written)) ||
+      written != text.size() || FAILED(source.Pointer()->Seek(start, STREAM_SEEK_SET, nullptr))) {
+    return false;
   }
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  HRESULT result = AsDocument(handle)->load(source.AsVariant(), &loaded);
   return SUCCEEDED(result) && loaded != VARIANT_FALSE;
 }
 
-bool XmlDocument::Save(const char* path) {
+bool XmlDocument::Save(std::vector<char>& text) {
+  text.clear();
   if (handle == nullptr) return false;
-  PathVariant destination(path);
-  return SUCCEEDED(AsDocument(handle)->save(destination.Value()));
+  MemoryStream destination;
+  if (destination.Pointer() == nullptr || FAILED(AsDocument(handle)->save(destination.AsVariant()))) {
+    return false;
+  }
+  STATSTG status = {};
+  LARGE_INTEGER start = {};
+  if (FAILED(destination.Pointer()->Stat(&status, STATFLAG_NONAME)) || status.cbSize.QuadPart > 0x7FFFFFFF ||
+      FAILED(destination.Pointer()->Seek(start, STREAM_SEEK_SET, nullptr))) {
+    return false;
+  }
+  text.resize(static_cast<std::size_t>(status.cbSize.QuadPart));
+  ULONG read = 0;
+  if (!text.empty() &&
+      (FAILED(destination.Pointer()->Read(text.data(), static_cast<ULONG>(text.size()), &read)) ||
+       read != text.size())) {
+    text.clear();
+    return false;
+  }
+  return true;
 }
 
 XmlElement XmlDocument::DocumentElement() const {

@@ -6,12 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "bankmap/bank_map_file.h"
 #include "bankmap/xml_document.h"
 #include "tests/support/captured_output.h"
-#include "tests/support/scratch_folder.h"
 
 namespace vadro {
 namespace {
@@ -31,12 +32,11 @@ bool ResolvesExternals(const OpenDocument& document) {
 // The document class fetches the external DTDs and entities that a file names (over the network
 // too) unless told not to; it is told so before anything is loaded, and a load keeps it so.
 TEST(XmlDocumentWin32Test, DocumentsNeverFetchWhatAFileNames) {
-  ScratchFolder folder;
-  folder.Write("doc.xml", "<!DOCTYPE CDLibraryList SYSTEM \"absent.dtd\"><CDLibraryList/>");
+  const std::string text = "<!DOCTYPE CDLibraryList SYSTEM \"absent.dtd\"><CDLibraryList/>";
   OpenDocument document;
   ASSERT_TRUE(document.Create());
   EXPECT_FALSE(ResolvesExternals(document));
-  EXPECT_TRUE(document.Load(folder.PathOf("doc.xml").c_str())) << "the absent DTD was looked for";
+  EXPECT_TRUE(document.Load(std::vector<char>(text.begin(), text.end()))) << "the absent DTD was looked for";
   EXPECT_FALSE(ResolvesExternals(document));
 }
 

@@ -1,5 +1,7 @@
 #include "console/bank_number_entry.h"
 
+#include <algorithm>
+
 #include "base/heap_string.h"
 #include "base/sleep.h"
 #include "console/console_io.h"
@@ -17,7 +19,7 @@ constexpr std::uint16_t kWarningAttribute = kBrightRedAttribute;
 constexpr std::int32_t kMaxDigits = 3;
 constexpr std::int32_t kLowestBank = 1;
 constexpr std::int32_t kHighestBank = 127;
-constexpr int kWarningPolls = 300;
+constexpr std::uint64_t kWarningPolls = 300;
 constexpr std::uint32_t kWarningPollMs = 10;
 
 int NextKey() {
@@ -61,6 +63,34 @@ CellPosition StartNow(CellPosition began, std::int32_t length) {
   return StartOfText(info, began, length);
 }
 
+// True when `length` cells written from `start` reach the last cell of the screen by `info`: the
+// text has then scrolled the screen up, or the Windows console has on its wrap after that cell.
+bool ReachesLastCell(const ScreenBufferInfo& info, CellPosition start, std::int32_t length) {
+  return info.height <= 0 ||
+         CellIndex(start, info.width) + length >= static_cast<std::int64_t>(info.width) * info.height;
+}
+
+// Brings `start` up to date after the layout changes since `seen`: `length` cells that the entry
+// wrote from there end at the cursor. A new size has wrapped the rows anew, the text with them, and
+// the text still ends at the cursor. After a continue the shell may have written: when the cursor
+// is no longer where the text ended, the text is lost to the entry, which goes on at the cursor;
+// false then.
+bool Follow(CellPosition& start, std::int32_t length, LayoutChanges& seen) {
+  LayoutChanges now = ActiveConsoleIo().Changes();
+  if (now == seen) return true;
+  bool continued = now.continues != seen.continues;
+  seen = now;
+  ScreenBufferInfo info{};
+  if (!consoleOut.ScreenInfo(info) || info.width <= 0) return true;
+  std::int64_t cursor = CellIndex(info.cursor, info.width);
+  if (continued && cursor != CellIndex(start, info.width) + length) {
+    start = info.cursor;
+    return false;
+  }
+  start = CellOf(std::max<std::int64_t>(cursor - length, 0), info.width);
+  return true;
+}
+
 // Blanks the last of the `length` digits echoed from `began` and puts the cursor on its cell. The
 // cell is counted from the entry's start, not taken as the one before the cursor: a terminal whose
 // wrap is pending after a digit in a row's last cell still shows its cursor on that digit. Without
@@ -75,10 +105,14 @@ void EraseLastDigit(CellPosition began, std::int32_t length) {
 }
 
 // Reads keystrokes into `entry`, echoed from `began` on, until Enter or a key whose first code is
-// 0, which end it unechoed. Accepted digits are echoed; everything else is ignored.
-void TypeEntry(HeapString& entry, CellPosition began) {
+// 0, which end it unechoed. Accepted digits are echoed; everything else is ignored. The digits
+// typed so far are shown again where the entry goes on when a continue has lost them.
+void TypeEntry(HeapString& entry, CellPosition& began, LayoutChanges& seen) {
   for (;;) {
     int key = NextKey();
+    if (!Follow(began, entry.Length(), seen)) {
+      for (std::int32_t i = 0; i < entry.Length(); ++i) ActiveConsoleIo().PutKey(entry.Text()[i]);
+    }
     if (key == kFunctionKeyCode || key == kEnterKeyCode) return;
     if (IsDigitKey(key) && entry.Length() < kMaxDigits) {
       entry.AppendChar(static_cast<char>(key));
@@ -93,17 +127,20 @@ void TypeEntry(HeapString& entry, CellPosition began) {
 // Shows the warning in red from `start` over the typed digits until a key is pressed (the key is
 // not kept) or 300 polls of 10 ms have passed, then blanks it and puts the cursor where it began,
 // which it returns: a warning that ran past the last row has scrolled the screen, and its start
-// with it.
-CellPosition ShowWarning(CellPosition start) {
+// with it. Only then is the console asked again, and the wait for its answer is part of the 3 s.
+CellPosition ShowWarning(CellPosition start, LayoutChanges& seen) {
   consoleOut.SetCursor(start);
   ScreenBufferInfo info{};
+  bool known = consoleOut.ScreenInfo(info) && info.width > 0;
   // Without the console's report the normal colours are put back: 0 would be black on black.
-  std::uint16_t noted = consoleOut.ScreenInfo(info) ? info.attribute : kNormalAttribute;
+  std::uint16_t noted = known ? info.attribute : kNormalAttribute;
   consoleOut.SetTextAttribute(kWarningAttribute);
   consoleOut.WriteAtCursor(kWarning, kWarningLength);
   consoleOut.SetTextAttribute(noted);
-  start = StartNow(start, kWarningLength);
-  for (int poll = 0; poll < kWarningPolls; ++poll) {
+  std::uint64_t shown = NowMs();
+  if (known && ReachesLastCell(info, start, kWarningLength)) start = StartNow(start, kWarningLength);
+  std::uint64_t asked = (NowMs() - shown + kWarningPollMs - 1) / kWarningPollMs;
+  for (std::uint64_t poll = asked; poll < kWarningPolls; ++poll) {
     if (ActiveConsoleIo().KeyWaiting()) {
       // Ended input counts as a key here; the next read reports the end, after the warning is gone.
       ActiveConsoleIo().GetKey();
@@ -111,8 +148,10 @@ CellPosition ShowWarning(CellPosition start) {
     }
     SleepMs(kWarningPollMs);
   }
-  consoleOut.FillCharacter(0, kWarningLength, start);
-  consoleOut.FillAttribute(noted, kWarningLength, start);
+  if (Follow(start, kWarningLength, seen)) {
+    consoleOut.FillCharacter(0, kWarningLength, start);
+    consoleOut.FillAttribute(noted, kWarningLength, start);
+  }
   consoleOut.SetCursor(start);
   return start;
 }
@@ -121,9 +160,10 @@ CellPosition ShowWarning(CellPosition start) {
 
 std::int32_t ReadBankNumber() {
   HeapString entry;
+  LayoutChanges seen = ActiveConsoleIo().Changes();
   CellPosition began = consoleOut.CursorOrFallback();
   for (;;) {
-    TypeEntry(entry, began);
+    TypeEntry(entry, began, seen);
     std::int32_t number = entry.ToInteger();
     CellPosition start = StartNow(began, entry.Length());
     if (number >= kLowestBank && number <= kHighestBank) {
@@ -131,7 +171,7 @@ std::int32_t ReadBankNumber() {
       consoleOut.FillCharacter(0, kMaxDigits, start);
       return number;
     }
-    began = ShowWarning(start);
+    began = ShowWarning(start, seen);
     entry.Empty();
   }
 }

@@ -18,10 +18,24 @@ inline bool operator!=(CellPosition a, CellPosition b) { return !(a == b); }
 
 // What the console tells about its screen buffer.
 struct ScreenBufferInfo {
-  CellPosition cursor;
+  CellPosition cursor;      // the cell that the next character written takes
   std::int16_t width;       // columns per row
+  std::int16_t height;      // rows; text that runs past the last one scrolls the buffer up
   std::uint16_t attribute;  // colour attribute that written text takes
 };
+
+// The events since the process began after which cells measured earlier may no longer be where
+// they were, counted: the console changed its size (a terminal wraps its rows anew), or the process
+// was stopped and continued (the shell may have written meanwhile).
+struct LayoutChanges {
+  std::uint32_t resizes;
+  std::uint32_t continues;
+};
+
+inline bool operator==(LayoutChanges a, LayoutChanges b) {
+  return a.resizes == b.resizes && a.continues == b.continues;
+}
+inline bool operator!=(LayoutChanges a, LayoutChanges b) { return !(a == b); }
 
 // The system's handle of a console output (a Win32 console handle on Windows).
 using ConsoleHandle = void*;
@@ -68,6 +82,9 @@ class ConsoleIo {
   virtual bool KeyWaiting() = 0;
   // Echoes one character at the cursor and moves the cursor on.
   virtual void PutKey(int ch) = 0;
+
+  // The layout changes so far; cheap enough to ask before every cell write.
+  virtual LayoutChanges Changes() = 0;
 };
 
 // The platform's own console (Windows console or POSIX terminal).

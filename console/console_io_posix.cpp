@@ -1,5 +1,5 @@
-// POSIX terminals: the console's cells, cursor and colours through the terminal's control
-// sequences; keys read one at a time, without echo, from standard input.
+// POSIX terminals: the process's own terminal on its standard descriptors, for TerminalConsoleIo
+// (console/terminal_console_io.h); keys read one at a time, without echo, from standard input.
 //
 // The terminal tells where its cursor is only when asked (a cursor position request, answered on
 // its input). When standard output is not a terminal there is no screen to address: the console
@@ -10,7 +10,11 @@
 // request and kept until the process ends; the terminal's own settings are put back on every way
 // out: at exit, and on the signals that end or stop the process (Ctrl + C, SIGTERM, a hang-up, an
 // abort after an uncaught exception), each then taking its default action. Ctrl + C still sends
-// SIGINT, as the terminal's signal keys stay on.
+// SIGINT, as the terminal's signal keys stay on. Ctrl + Z gives the shell its terminal as it was,
+// and the program's mode comes back when the process goes on: after the shell continues it, or at
+// once when there is no shell to stop it (a process group that the kernel does not stop, such as a
+// terminal's own command). A new size of the terminal and a continue are counted (Changes), so
+// that cells measured before are measured again.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -18,14 +22,15 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 
 #include "console/console_io.h"
+#include "console/terminal_console_io.h"
 #include "console/terminal_key_decoder.h"
 #include "console/terminal_sequences.h"
 
@@ -63,51 +68,73 @@ void PutTerminalBack() {
 
 bool InForeground() { return tcgetpgrp(kStdInput) == getpgrp(); }
 
+// Counted by the signal handlers; lock-free, so that a handler may count.
+std::atomic<std::uint32_t> resizes{0};
+std::atomic<std::uint32_t> continues{0};
+static_assert(std::atomic<std::uint32_t>::is_always_lock_free, "counted in signal handlers");
+
 void OnEndingSignal(int signalNumber) {
   PutTerminalBack();
   signal(signalNumber, SIG_DFL);
   raise(signalNumber);  // delivered with its default action once this handler returns
 }
 
-void OnStopSignal(int signalNumber);
-
-void InstallHandler(int signalNumber, void (*handler)(int)) {
+// `alsoBlocked` (0: none) stays blocked while the handler runs.
+void InstallHandler(int signalNumber, void (*handler)(int), int alsoBlocked = 0) {
   struct sigaction action = {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
+  if (alsoBlocked != 0) sigaddset(&action.sa_mask, alsoBlocked);
   action.sa_flags = SA_RESTART;
   sigaction(signalNumber, &action, nullptr);
 }
 
-// Ctrl + Z: the shell gets the terminal as it was; the process stops.
+// Going on in the foreground: the key mode again, and the cursor to be measured again.
+// Async-signal-safe.
+void GoOn() {
+  if (settings.keyModeOn && InForeground()) tcsetattr(kStdInput, TCSANOW, &settings.keyMode);
+  continues.fetch_add(1);
+}
+
+// Ctrl + Z: the shell gets the terminal as it was; the process stops. The terminal is only set in
+// the foreground: a shell that has already taken it back (it saw the rest of the job stop) has put
+// its own settings. SIGTTOU is blocked meanwhile, so that losing that race cannot stop the process
+// here, before the stop that a continue ends.
 void OnStopSignal(int signalNumber) {
   int savedErrno = errno;
-  if (settings.keyModeOn) tcsetattr(kStdInput, TCSANOW, &settings.original);
+  std::uint32_t continuedBefore = continues.load();
+  if (settings.keyModeOn && InForeground()) tcsetattr(kStdInput, TCSANOW, &settings.original);
   signal(signalNumber, SIG_DFL);
   sigset_t stopOnly;
   sigemptyset(&stopOnly);
   sigaddset(&stopOnly, signalNumber);
   pthread_sigmask(SIG_UNBLOCK, &stopOnly, nullptr);
-  raise(signalNumber);
-  // Continued: the handler is needed for the next stop; OnContinue has put the key mode back.
-  InstallHandler(signalNumber, OnStopSignal);
+  // A shell quicker than this handler may have continued the process already: no stop then.
+  if (continues.load() == continuedBefore) raise(signalNumber);
+  // Here after a continue, or at once when the kernel dropped the stop: in a process group that no
+  // shell of the session can continue (the terminal's own command, a command of `bash -c`) a stop
+  // would last for ever. Either way the program goes on in its own mode.
+  InstallHandler(signalNumber, OnStopSignal, SIGTTOU);
+  GoOn();
   errno = savedErrno;
 }
 
-// Continued in the foreground (after a stop, whatever stopped it): the key mode again.
+// Continued (after a stop, whatever stopped it).
 void OnContinue(int /*signal*/) {
   int savedErrno = errno;
-  if (settings.keyModeOn && InForeground()) tcsetattr(kStdInput, TCSANOW, &settings.keyMode);
+  GoOn();
   errno = savedErrno;
 }
+
+void OnResize(int /*signal*/) { resizes.fetch_add(1); }
 
 void PutTerminalBackAtExit() { PutTerminalBack(); }
 
 // Installs `handler` unless the signal is ignored (as under nohup), which it stays.
-void HandleUnlessIgnored(int signalNumber, void (*handler)(int)) {
+void HandleUnlessIgnored(int signalNumber, void (*handler)(int), int alsoBlocked = 0) {
   struct sigaction current = {};
   if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) return;
-  InstallHandler(signalNumber, handler);
+  InstallHandler(signalNumber, handler, alsoBlocked);
 }
 
 // ---- Plain input and output. ----
@@ -177,81 +204,38 @@ class ControllingTerminal {
   bool restore = false;
 };
 
-// The handle of a standard stream: its descriptor.
-struct StandardStream {
-  int fd;
-};
-StandardStream standardStreams[] = {{STDIN_FILENO}, {STDOUT_FILENO}, {STDERR_FILENO}};
-
-class PosixConsoleIo : public ConsoleIo {
+// The process's terminal on the standard descriptors (streams 0, 1, 2 are descriptors 0, 1, 2).
+class PosixTerminal : public Terminal {
  public:
-  bool GetStdHandle(std::int32_t stdHandleId, ConsoleHandle& handle) override {
-    int index = -10 - stdHandleId;  // -10, -11, -12: input, output, error
-    if (index < 0 || index > 2) return false;
-    StandardStream& stream = standardStreams[index];
-    if (fcntl(stream.fd, F_GETFD) == -1) return false;
-    handle = &stream;
-    return true;
+  bool IsOpen(int stream) override { return fcntl(stream, F_GETFD) != -1; }
+
+  bool ShowsOnScreen(int stream) override {
+    std::fflush(stdout);
+    return isatty(stream) != 0;
   }
 
-  // The descriptor belongs to the C library's stream, which closes it at exit.
-  void CloseHandle(ConsoleHandle /*handle*/) override {}
+  void Write(int stream, const std::string& bytes) override { WriteAll(stream, bytes); }
 
-  bool GetScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& info) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    int fd = TerminalOf(handle);
-    if (fd < 0) return false;
-    if (!QueryCursor(fd, info.cursor)) return false;
-    info.width = static_cast<std::int16_t>(Width(fd));
-    info.attribute = attribute;
-    return true;
+  void Size(int stream, std::int32_t& width, std::int32_t& height) override {
+    winsize size = {};
+    bool known = ioctl(stream, TIOCGWINSZ, &size) == 0;
+    width = known && size.ws_col > 0 ? size.ws_col : 80;
+    height = known ? size.ws_row : 0;
   }
 
-  void WriteOutputCharacters(ConsoleHandle handle, const char* text, std::int32_t length,
-                             CellPosition position) override {
-    WriteCells(handle, text, length, position, std::string());
+  // The answer comes on the terminal's input: standard input when that is the terminal (keys
+  // typed meanwhile are kept for ReadKey), else the process's controlling terminal.
+  bool ReportCursor(int stream, CellPosition& cursor) override {
+    if (isatty(kStdInput)) {
+      EnterKeyMode();
+      return AwaitCursorReport(stream, kStdInput, cursor, true);
+    }
+    ControllingTerminal terminal;
+    if (terminal.fd < 0) return false;
+    return AwaitCursorReport(stream, terminal.fd, cursor, false);
   }
 
-  void SetCursorPosition(ConsoleHandle handle, CellPosition position) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    int fd = TerminalOf(handle);
-    if (fd >= 0) WriteAll(fd, CursorMoveSequence(position));
-  }
-
-  bool FillOutputCharacter(ConsoleHandle handle, char ch, std::int32_t count,
-                           CellPosition position) override {
-    if (count < 0) count = 0;
-    return WriteCells(handle, std::string(static_cast<std::size_t>(count), ch).c_str(), count, position,
-                      std::string());
-  }
-
-  // A terminal cannot give a cell new colours without writing its character again, and it does
-  // not tell which character a cell holds. The cells that this program recolours are always ones
-  // it has just blanked, so they are written again as blanks in the new colours.
-  void FillOutputAttribute(ConsoleHandle handle, std::uint16_t newAttribute, std::int32_t count,
-                           CellPosition position) override {
-    if (count < 0) count = 0;
-    WriteCells(handle, std::string(static_cast<std::size_t>(count), ' ').c_str(), count, position,
-               AttributeSequence(newAttribute));
-  }
-
-  void SetTextAttribute(ConsoleHandle handle, std::uint16_t newAttribute) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    int fd = TerminalOf(handle);
-    if (fd < 0) return;
-    attribute = newAttribute;
-    settings.coloured = newAttribute != kNormalAttribute;
-    WriteAll(fd, AttributeSequence(newAttribute));
-  }
-
-  void WriteAtCursor(ConsoleHandle handle, const char* text, std::int32_t length) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    int fd = TerminalOf(handle);
-    if (fd >= 0 && length > 0) WriteAll(fd, std::string(text, static_cast<std::size_t>(length)));
-  }
-
-  int GetKey() override {
-    std::lock_guard<std::mutex> lock(mutex);
+  int ReadKey() override {
     EnterKeyMode();
     for (;;) {
       if (pending.empty() && ReadSome(kStdInput, pending, -1) != ReadResult::kData) return kNoMoreKeys;
@@ -268,7 +252,6 @@ class PosixConsoleIo : public ConsoleIo {
   }
 
   bool KeyWaiting() override {
-    std::lock_guard<std::mutex> lock(mutex);
     EnterKeyMode();
     if (!pending.empty()) return true;
     // Ended input counts as waiting: the read that follows reports the end at once.
@@ -277,10 +260,9 @@ class PosixConsoleIo : public ConsoleIo {
   }
 
   // The echo goes to the terminal the user types on, never into redirected output.
-  void PutKey(int ch) override {
-    std::lock_guard<std::mutex> lock(mutex);
+  void Echo(char ch) override {
     std::fflush(stdout);
-    std::string echo(1, static_cast<char>(ch));
+    std::string echo(1, ch);
     if (isatty(STDOUT_FILENO)) {
       WriteAll(STDOUT_FILENO, echo);
     } else {
@@ -289,39 +271,11 @@ class PosixConsoleIo : public ConsoleIo {
     }
   }
 
+  void NoteColoured(bool coloured) override { settings.coloured = coloured ? 1 : 0; }
+
+  LayoutChanges Changes() override { return LayoutChanges{resizes.load(), continues.load()}; }
+
  private:
-  // The terminal descriptor behind `handle`, after the standard stream's text has reached it;
-  // -1 when there is no terminal there.
-  static int TerminalOf(ConsoleHandle handle) {
-    std::fflush(stdout);
-    if (handle == nullptr) return -1;
-    int fd = static_cast<StandardStream*>(handle)->fd;
-    return isatty(fd) ? fd : -1;
-  }
-
-  static std::int32_t Width(int fd) {
-    winsize size = {};
-    if (ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    return 80;
-  }
-
-  static std::int32_t Height(int fd) {
-    winsize size = {};
-    if (ioctl(fd, TIOCGWINSZ, &size) == 0) return size.ws_row;
-    return 0;
-  }
-
-  bool WriteCells(ConsoleHandle handle, const char* text, std::int32_t length, CellPosition position,
-                  const std::string& colours) {
-    std::lock_guard<std::mutex> lock(mutex);
-    int fd = TerminalOf(handle);
-    if (fd < 0) return false;
-    std::string sequence = CellWriteSequence(text, length, position, Width(fd), Height(fd), colours);
-    if (sequence.empty()) return false;
-    WriteAll(fd, sequence);
-    return true;
-  }
-
   // Standard input in the key mode, once; kept until the process ends.
   void EnterKeyMode() {
     if (keyModeTried) return;
@@ -332,24 +286,12 @@ class PosixConsoleIo : public ConsoleIo {
     settings.keyMode.c_cc[VMIN] = 1;
     settings.keyMode.c_cc[VTIME] = 0;
     for (int signalNumber : kEndingSignals) HandleUnlessIgnored(signalNumber, OnEndingSignal);
-    HandleUnlessIgnored(SIGTSTP, OnStopSignal);
-    InstallHandler(SIGCONT, OnContinue);
+    HandleUnlessIgnored(SIGTSTP, OnStopSignal, SIGTTOU);
+    InstallHandler(SIGCONT, OnContinue, SIGTTOU);
+    InstallHandler(SIGWINCH, OnResize);
     std::atexit(PutTerminalBackAtExit);
     settings.keyModeOn = 1;
     tcsetattr(kStdInput, TCSANOW, &settings.keyMode);
-  }
-
-  // Asks the terminal on `fd` for its cursor. The answer comes on the terminal's input: standard
-  // input when that is the terminal (keys typed meanwhile are kept for GetKey), else the process's
-  // controlling terminal.
-  bool QueryCursor(int fd, CellPosition& cursor) {
-    if (isatty(kStdInput)) {
-      EnterKeyMode();
-      return AwaitCursorReport(fd, kStdInput, cursor, true);
-    }
-    ControllingTerminal terminal;
-    if (terminal.fd < 0) return false;
-    return AwaitCursorReport(fd, terminal.fd, cursor, false);
   }
 
   bool AwaitCursorReport(int outputFd, int inputFd, CellPosition& cursor, bool keepKeys) {
@@ -373,17 +315,15 @@ class PosixConsoleIo : public ConsoleIo {
     return found;
   }
 
-  std::mutex mutex;
   std::string pending;  // bytes read from standard input and not yet taken as keys
   bool keyModeTried = false;
-  std::uint16_t attribute = kNormalAttribute;
 };
 
 }  // namespace
 
 ConsoleIo& SystemConsoleIo() {
   // Never destroyed: ConsoleOut closes its handle through it during static destruction.
-  static ConsoleIo* io = new PosixConsoleIo;
+  static ConsoleIo* io = new TerminalConsoleIo(*new PosixTerminal);
   return *io;
 }
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <conio.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 
 #include "console/console_io.h"
@@ -37,6 +39,7 @@ class Win32ConsoleIo : public ConsoleIo {
     info.cursor.column = buffer.dwCursorPosition.X;
     info.cursor.row = buffer.dwCursorPosition.Y;
     info.width = buffer.dwSize.X;
+    info.height = buffer.dwSize.Y;
     info.attribute = buffer.wAttributes;
     return true;
   }
@@ -92,6 +95,24 @@ class Win32ConsoleIo : public ConsoleIo {
     std::fflush(stdout);
     _putch(ch);
   }
+
+  // The console tells of a new size only among its input events, which the runtime's key input
+  // skips; the size of the output's buffer is compared with the one seen before instead. No shell
+  // stops and continues a process here.
+  LayoutChanges Changes() override {
+    CONSOLE_SCREEN_BUFFER_INFO buffer;
+    if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &buffer)) {
+      std::uint32_t size = static_cast<std::uint32_t>(static_cast<std::uint16_t>(buffer.dwSize.X)) << 16 |
+                           static_cast<std::uint16_t>(buffer.dwSize.Y);
+      std::uint32_t before = seenSize.exchange(size);
+      if (before != 0 && before != size) ++resizes;
+    }
+    return LayoutChanges{resizes.load(), 0};
+  }
+
+ private:
+  std::atomic<std::uint32_t> seenSize{0};  // columns in the high half, rows in the low; 0: none seen
+  std::atomic<std::uint32_t> resizes{0};
 };
 
 }  // namespace

@@ -37,11 +37,20 @@ void ConsoleOut::WriteAt(const char* text, std::int32_t length, CellPosition pos
   ActiveConsoleIo().WriteOutputCharacters(handle, text, length, position);
 }
 
+CellPosition ConsoleOut::CursorSince(CellPosition at, LayoutChanges& seen) const {
+  LayoutChanges now = ActiveConsoleIo().Changes();
+  if (now == seen) return at;
+  seen = now;
+  return CursorOrFallback();
+}
+
 void ConsoleOut::Countdown(std::int32_t seconds) const {
+  LayoutChanges seen = ActiveConsoleIo().Changes();
   CellPosition at = CursorOrFallback();
   for (std::int32_t n = seconds; n >= 1; --n) {
     char number[16];
     int length = std::snprintf(number, sizeof number, "%d", n);
+    at = CursorSince(at, seen);
     WriteAt(number, length, at);
     SleepMs(kCountdownStepMs);
   }

@@ -30,6 +30,10 @@ class ConsoleOut {
 
   // The console's cursor, or kFallbackPosition when the console cannot report it.
   CellPosition CursorOrFallback() const;
+  // `at`, the cursor as measured while the layout changes were `seen`; the cursor measured again
+  // when the layout has changed since (`seen` then brought up to date): a new size or a continue
+  // moves the text, and a cursor that nothing else has moved still stands where the text ended.
+  CellPosition CursorSince(CellPosition at, LayoutChanges& seen) const;
   // Counts `seconds` down in the cell under the cursor, one number a second (single digits only:
   // each number covers the previous one). The cursor stays; the last number ("1") stays visible.
   void Countdown(std::int32_t seconds) const;

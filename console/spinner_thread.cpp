@@ -1,6 +1,7 @@
 #include "console/spinner_thread.h"
 
 #include "base/sleep.h"
+#include "console/console_io.h"
 #include "console/console_out.h"
 
 namespace vadro {
@@ -19,6 +20,7 @@ SpinnerThread::SpinnerThread(std::uint32_t firstFrame) : firstFrame(firstFrame) 
 SpinnerThread::~SpinnerThread() = default;
 
 std::int32_t SpinnerThread::Run() {
+  LayoutChanges seen = ActiveConsoleIo().Changes();
   CellPosition at = consoleOut.CursorOrFallback();
   if (StopRequested()) return 0;
   // A first frame past the last would make a turn without any frame, and so without any wait.
@@ -26,6 +28,7 @@ std::int32_t SpinnerThread::Run() {
   for (;;) {
     for (std::uint32_t i = first; i < kFrameCount; ++i) {
       if (StopRequested()) return 0;
+      at = consoleOut.CursorSince(at, seen);
       consoleOut.WriteAt(&SpinnerFrames[i], 1, at);
       for (int poll = 0; poll < kPollsPerFrame && !StopRequested(); ++poll) SleepMs(kPollMs);
     }

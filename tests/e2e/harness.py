@@ -82,13 +82,14 @@ class Workspace:
 
 
 class Terminal:
-    """A tmux pane of its own server, 100 columns by 40 rows, running one command."""
+    """A tmux pane of its own server, `width` columns by 40 rows, running one command: as the pane's
+    own command (no job control: nothing can stop it), or typed into an interactive shell."""
 
     # A server that is being killed still answers on its socket and then drops a new client
     # ("server exited unexpectedly"), so no socket is ever used twice.
     numbers = itertools.count()
 
-    def __init__(self, workspace, args, devices="3,7", **sim):
+    def __init__(self, workspace, args, devices="3,7", width=100, shell=False, **sim):
         self.socket = os.path.join(workspace.dir, "tmux-%d.socket" % next(Terminal.numbers))
         self.workspace = workspace
         env = workspace.env(devices, **sim)
@@ -98,15 +99,21 @@ class Terminal:
         self.stty_before = os.path.join(workspace.dir, "stty.before")
         self.stty_after = os.path.join(workspace.dir, "stty.after")
         program = " ".join(shell_quote(a) for a in workspace.command(args))
-        # The shell outlives a Ctrl + C aimed at the program: a trap (unlike an ignored signal) is
-        # not inherited by the program, which gets the default action.
         # The terminal settings after the run are written before the exit status, which the test
         # waits for.
-        script = ("trap : INT; cd %s; stty -a > %s; env %s %s; status=$?; stty -a > %s; echo $status > %s; "
-                  "sleep 600" % (shell_quote(workspace.dir), self.stty_before, exports, program,
-                                 self.stty_after, self.status_file))
-        self.tmux("new-session", "-d", "-x", "100", "-y", "40", "bash --norc --noprofile -c %s" %
-                  shell_quote(script))
+        script = ("cd %s; stty -a > %s; env %s %s; status=$?; stty -a > %s; echo $status > %s" %
+                  (shell_quote(workspace.dir), self.stty_before, exports, program, self.stty_after,
+                   self.status_file))
+        if shell:
+            # A subshell, so that Ctrl + Z stops the whole command line and `fg` continues it.
+            self.tmux("new-session", "-d", "-x", str(width), "-y", "40", "bash --norc --noprofile -i")
+            self.type("( %s )" % script)
+            self.keys("Enter")
+        else:
+            # The shell outlives a Ctrl + C aimed at the program: a trap (unlike an ignored signal)
+            # is not inherited by the program, which gets the default action.
+            self.tmux("new-session", "-d", "-x", str(width), "-y", "40", "bash --norc --noprofile -c %s" %
+                      shell_quote("trap : INT; %s; sleep 600" % script))
 
     def tmux(self, *args):
         done = subprocess.run(["tmux", "-S", self.socket, "-f", "/dev/null"] + list(args),

@@ -1,6 +1,7 @@
-"""The program in a real terminal: the first-use dialogue, a device added later, and a device that
-never answers, ended with Ctrl + C. Then the dialogue with its keys from a pipe: input that ends
-during it, and the system calls of the save that follows it."""
+"""The program in a real terminal: the first-use dialogue, a device added later, a terminal whose
+rows the prompt fills exactly, Ctrl + Z with and without a shell that can stop the program, and a
+device that never answers, ended with Ctrl + C. Then the dialogue with its keys from a pipe: input
+that ends during it, and the system calls of the save that follows it."""
 import os
 import re
 import shutil
@@ -31,6 +32,11 @@ def item_texts(document):
 
 def rows(screen):
     return [line.rstrip() for line in screen.split("\n")]
+
+
+def wrapped(text, width):
+    """`text` as the rows of a terminal `width` columns wide."""
+    return [text[i:i + width] for i in range(0, len(text), width)]
 
 
 class TerminalTest(E2ETest):
@@ -114,6 +120,76 @@ class TerminalTest(E2ETest):
         term.keys("Enter")
         term.wait_text(texts.assigned(4, 5))
         self.assertEqual(term.exit_status(timeout=60), 0)
+
+    def test_at_36_columns_the_warning_goes_and_each_confirmation_is_whole(self):
+        if WINDOWS:
+            self.skipTest("the Windows console wraps at once at a row's end; Wine draws into the terminal "
+                          "with messages of its own between the rows")
+        term = self.terminal(["189-186"], width=36)  # the prompt fills a row exactly
+        term.wait_text("The number must be from 1 to 127.")
+        self.wait_trace("USBCDLEDON 3 = 0")
+        term.type("128")
+        term.keys("Enter")
+        term.wait_text("Please, enter a valid number from 1")
+        term.wait_for(lambda s: "Please, enter" not in s, timeout=5, what="the warning to go")
+        term.type("5")
+        term.keys("Enter")
+        self.wait_trace("USBCDLEDON 7 = 0")
+        term.type("2")
+        term.keys("Enter")
+        self.assertEqual(term.exit_status(timeout=60), 0)
+        prompt = texts.PROMPT.rstrip()
+        expected = [prompt] + wrapped(texts.assigned(3, 5), 36) + [prompt] + wrapped(texts.assigned(7, 2), 36)
+        lines = rows(term.screen())
+        start = lines.index(prompt)
+        self.assertEqual(lines[start:start + len(expected)], expected)
+
+    def ctrl_z_during_the_entry(self, shell):
+        """Types 1, Ctrl + Z (and fg with a shell), then a letter and 2: the entry goes on in its own
+        mode, the letter ignored and unechoed, and takes 12."""
+        self.ws.write_xml([])
+        term = self.terminal(["189-186"], devices="4", shell=shell)
+        term.wait_text(texts.NEW_DEVICE)
+        self.wait_trace("USBCDLEDON 4 = 0")
+        term.type("1")
+        term.wait_for(lambda s: texts.PROMPT + "1" in s, timeout=10, what="the first digit")
+        term.keys("C-z")
+        if shell:
+            term.wait_text("Stopped")
+            term.type("fg")
+            term.keys("Enter")
+            term.wait_for(lambda s: rows(s)[-1] == "" and "fg" in s, what="the program going on")
+            time.sleep(1)
+        term.type("x2")
+        return term
+
+    def test_ctrl_z_where_nothing_can_stop_the_program(self):
+        if WINDOWS:
+            self.skipTest("Ctrl + Z stops processes on POSIX terminals")
+        term = self.ctrl_z_during_the_entry(shell=False)
+        term.wait_for(lambda s: texts.PROMPT + "12" in rows(s), timeout=10, what="12 taken without Enter")
+        term.keys("Enter")
+        screen = term.wait_text(texts.assigned(4, 12))
+        self.assertEqual(term.exit_status(timeout=60), 0)
+        # The confirmation replaced the prompt in its row; no cursor report was echoed.
+        lines = rows(screen)
+        self.assertEqual(lines[lines.index(texts.NEW_DEVICE) + 1], texts.assigned(4, 12))
+        self.assertNotIn("^[", screen)
+        before, after = term.terminal_settings()
+        self.assertEqual(before, after)
+
+    def test_ctrl_z_and_fg_in_an_interactive_shell(self):
+        if WINDOWS:
+            self.skipTest("Ctrl + Z stops processes on POSIX terminals")
+        term = self.ctrl_z_during_the_entry(shell=True)
+        # The digit typed before the stop shows again where the entry goes on.
+        term.wait_for(lambda s: "12" in rows(s), timeout=10, what="the entry going on after fg")
+        term.keys("Enter")
+        screen = term.wait_text(texts.assigned(4, 12))
+        self.assertEqual(term.exit_status(timeout=60), 0)
+        self.assertNotIn("^[", screen)
+        before, after = term.terminal_settings()
+        self.assertEqual(before, after)
 
     def test_device_that_never_answers_is_ended_with_ctrl_c(self):
         self.ws.write_xml([(3, 1)])

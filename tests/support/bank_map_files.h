@@ -24,7 +24,7 @@ inline std::string SampleFile(const char* name) {
 // The name in `folder` of the file that a save of this process creates at its `attempt`.
 inline std::string NewFileName(const ScratchFolder& folder, std::int32_t attempt) {
   HeapString directory = folder.Directory();
-  return std::string(NewBankMapPath(directory, attempt).Text() + directory.Length());
+  return std::string(NewBankMapPath(BankMapPath(directory), attempt).Text() + directory.Length());
 }
 
 // Folders under every name that a save of this process may give its new file: the save fails.

@@ -37,6 +37,8 @@ void FakeSleep(std::uint32_t milliseconds) {
   std::this_thread::yield();
 }
 
+std::uint64_t FakeNow() { return now.load(); }
+
 }  // namespace
 
 FakeClock::FakeClock() {
@@ -45,10 +47,12 @@ FakeClock::FakeClock() {
   BeforeSleep(nullptr);
   OnSleep(nullptr);
   replaced = SetSleepFunction(FakeSleep);
+  replacedClock = SetClockFunction(FakeNow);
 }
 
 FakeClock::~FakeClock() {
   SetSleepFunction(replaced);
+  SetClockFunction(replacedClock);
   BeforeSleep(nullptr);
   OnSleep(nullptr);
 }

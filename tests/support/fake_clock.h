@@ -1,6 +1,7 @@
 // FakeClock: replaces the program's sleep with a clock that moves on by the time asked for and
 // returns at once, so that countdowns, spinners, blinking and polling workers run in no real time.
-// Hooks let a test look at the program at each sleep, or hold the sleeping thread there.
+// The program's clock (NowMs) reads it. Hooks let a test look at the program at each sleep, or hold
+// the sleeping thread there.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -9,7 +10,7 @@ namespace vadro {
 
 class FakeClock {
  public:
-  // Installs the fake sleep, with the clock at 0 and no hooks.
+  // Installs the fake sleep and clock, with the clock at 0 and no hooks.
   FakeClock();
   // Puts back the sleep that was installed before.
   ~FakeClock();
@@ -30,6 +31,7 @@ class FakeClock {
 
  private:
   void (*replaced)(std::uint32_t);
+  std::uint64_t (*replacedClock)();
 };
 
 }  // namespace vadro

@@ -101,6 +101,7 @@ bool ScreenModel::GetScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& in
   if (!Mine(handle) || failScreenInfo) return false;
   info.cursor = cursor;
   info.width = width;
+  info.height = height;
   info.attribute = textAttribute;
   return true;
 }

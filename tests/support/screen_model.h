@@ -63,6 +63,8 @@ class ScreenModel : public ConsoleIo {
   int GetKey() override;
   bool KeyWaiting() override;
   void PutKey(int ch) override;
+  // Its size never changes and nothing stops it.
+  LayoutChanges Changes() override { return LayoutChanges{0, 0}; }
 
  private:
   struct ScriptedKey {
