@@ -10,6 +10,7 @@
 #include "base/module_directory.h"
 #include "device/vendor_library_win32.h"
 #include "tests/support/captured_output.h"
+#include "tests/support/environment.h"
 #include "tests/support/scratch_folder.h"
 
 namespace vadro {
@@ -79,7 +80,7 @@ TEST(VendorLoaderTest, TheCurrentFolderAndPathAreNeverSearched) {
   static char previousPath[32767];
   std::string oldPath(previousPath, GetEnvironmentVariableA("PATH", previousPath, sizeof previousPath));
   SetCurrentDirectoryA(current.c_str());
-  SetEnvironmentVariableA("PATH", (onPath + ";" + oldPath).c_str());
+  SetTestEnv("PATH", (onPath + ";" + oldPath).c_str());
 
   for (const char* name : names) {
     VendorLibrary table{};
@@ -96,7 +97,7 @@ TEST(VendorLoaderTest, TheCurrentFolderAndPathAreNeverSearched) {
     if (found != nullptr) FreeLibrary(found);
   }
 
-  SetEnvironmentVariableA("PATH", oldPath.c_str());
+  SetTestEnv("PATH", oldPath.c_str());
   SetCurrentDirectoryA(previousFolder);
 }
 
