@@ -13,7 +13,8 @@ namespace vadro {
 class SimulatorTest : public ::testing::Test {
  public:
   // The trace's calls in order, without their times: "EnumDevice 1 = 7", "callback 3". Each line
-  // must begin with its time, a plain decimal number, and end without a carriage return.
+  // must begin with its time, a plain decimal number, and end without a carriage return; a line
+  // not yet ended is left for the next call.
   std::vector<std::string> Calls() const;
   // Only the calls whose operation is `name` (or one of the LED operations for "LED").
   std::vector<std::string> CallsOf(const std::string& name) const;
