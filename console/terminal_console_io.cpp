@@ -15,13 +15,20 @@ bool TerminalConsoleIo::GetStdHandle(std::int32_t stdHandleId, ConsoleHandle& ha
   return true;
 }
 
+bool TerminalConsoleIo::ScreenAndSize(ConsoleHandle handle, int& stream, std::int32_t& width,
+                                      std::int32_t& height) {
+  stream = ScreenOf(handle);
+  if (stream < 0) return false;
+  terminal.Size(stream, width, height);
+  return true;
+}
+
 bool TerminalConsoleIo::GetScreenBufferInfo(ConsoleHandle handle, ScreenBufferInfo& info) {
   std::lock_guard<std::mutex> lock(mutex);
-  int stream = ScreenOf(handle);
-  if (stream < 0) return false;
+  int stream = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
-  terminal.Size(stream, width, height);
+  if (!ScreenAndSize(handle, stream, width, height)) return false;
   if (!MeasureCursor(stream, width, height, info.cursor)) return false;
   info.width = static_cast<std::int16_t>(width);
   info.height = static_cast<std::int16_t>(height);
@@ -120,11 +127,10 @@ bool TerminalConsoleIo::MeasureCursor(int stream, std::int32_t width, std::int32
 bool TerminalConsoleIo::WriteCells(ConsoleHandle handle, const char* text, std::int32_t length,
                                    CellPosition position, const std::string& colours) {
   std::lock_guard<std::mutex> lock(mutex);
-  int stream = ScreenOf(handle);
-  if (stream < 0) return false;
+  int stream = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
-  terminal.Size(stream, width, height);
+  if (!ScreenAndSize(handle, stream, width, height)) return false;
   std::string sequence = CellWriteSequence(text, length, position, width, height, colours);
   if (sequence.empty()) return false;
   terminal.Write(stream, sequence);

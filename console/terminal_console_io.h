@@ -78,6 +78,8 @@ class TerminalConsoleIo : public ConsoleIo {
  private:
   // The output stream behind `handle` when it shows on a screen, else -1.
   int ScreenOf(ConsoleHandle handle);
+  // The stream behind `handle` and its size in cells; false when it shows on no screen.
+  bool ScreenAndSize(ConsoleHandle handle, int& stream, std::int32_t& width, std::int32_t& height);
   bool MeasureCursor(int stream, std::int32_t width, std::int32_t height, CellPosition& cursor);
   bool WriteCells(ConsoleHandle handle, const char* text, std::int32_t length, CellPosition position,
                   const std::string& colours);
