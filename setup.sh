@@ -101,6 +101,29 @@ build() {
   cmake --build --preset "$1"
 }
 
+# Wine's server and its services (services.exe, explorer.exe and the rest), started once before
+# the Windows tests and stopped after them. Left to the tests, the first test to start Wine starts
+# them too: they inherit that test's output pipe, so ctest counts the test as running until they
+# end (minutes), and the server ends whenever no test happens to be running, racing the next
+# test's start. The loader is the one the tests use (32 or 64).
+start_wine() {
+  local loader=wine
+  if [ "$1" = 64 ]; then
+    if command -v wine64 > /dev/null 2>&1; then loader=wine64; else
+      loader=/usr/lib/wine/wine64
+      export WINELOADER=${WINELOADER:-$loader}
+    fi
+  fi
+  trap 'wineserver -k 2> /dev/null || true' EXIT
+  wineserver -p
+  WINEDEBUG=-all "$loader" wineboot < /dev/null > /dev/null 2>&1 || true
+}
+
+stop_wine() {
+  wineserver -k 2> /dev/null || true
+  trap - EXIT
+}
+
 command=${1:-}
 case "$command" in
   run)
@@ -126,11 +149,14 @@ case "$command" in
     ctest --preset native
     echo "$windows_tests_line."
     if [ "$windows_tests" = 32 ]; then
+      start_wine 32
       ctest --preset windows
     else
       require_wine64
+      start_wine 64
       ctest --preset windows64
     fi
+    stop_wine
     # The unit tests under AddressSanitizer and ThreadSanitizer, then a short run of each fuzz target.
     for preset in asan tsan fuzz; do
       build $preset

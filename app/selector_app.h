@@ -22,8 +22,6 @@ class SelectorApp : public WorkerThread {
   // The stages of the program in order; returns the exit status, 0 on every orderly end.
   std::int32_t Run() override;
 
-  const HeapString& ModuleDirectory() const { return moduleDirectory; }
-
  private:
   LogFile logFile;
   HeapString moduleDirectory;

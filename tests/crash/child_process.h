@@ -18,7 +18,8 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // Starts `executable` with the two arguments; false when it cannot be started.
+  // Starts `executable` with the two arguments; false, with the system's reason printed, when it
+  // cannot be started.
   bool Start(const std::string& executable, const std::string& first, const std::string& second);
   // Ends the child at once, wherever it is, and waits until it is gone. True when the child was
   // still running when it was ended.

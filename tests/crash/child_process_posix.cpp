@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 
 #include "tests/crash/child_process.h"
 
@@ -38,7 +40,11 @@ bool ChildProcess::Start(const std::string& executable, const std::string& first
   std::string two = second;
   char* argv[] = {program.data(), one.data(), two.data(), nullptr};
   pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+  int error = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ);
+  if (error != 0) {
+    std::printf("posix_spawn failed: %s\n", std::strerror(error));
+    return false;
+  }
   id = pid;
   return true;
 }

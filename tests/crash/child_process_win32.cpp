@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstdio>
+
 #include "tests/crash/child_process.h"
 
 namespace vadro {
@@ -33,6 +35,7 @@ bool ChildProcess::Start(const std::string& executable, const std::string& first
   PROCESS_INFORMATION process = {};
   if (!CreateProcessA(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
+    std::printf("CreateProcess failed: error %u\n", static_cast<unsigned>(GetLastError()));
     return false;
   }
   CloseHandle(process.hThread);
