@@ -4,7 +4,8 @@
 #include <unistd.h>
 
 #include <clocale>
-#include <initializer_list>
+
+#include "tests/support/double_byte_encoding.h"
 
 namespace vadro {
 namespace fuzz {
@@ -20,13 +21,8 @@ void SilenceStandardOutput() {
 }
 
 void SelectEncoding(bool multibyte) {
-  static const char* utf8 = [] {
-    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
-      if (std::setlocale(LC_CTYPE, name) != nullptr) return name;
-    }
-    return "C";
-  }();
-  std::setlocale(LC_CTYPE, multibyte ? utf8 : "C");
+  DoubleByteChar sample{};
+  if (!multibyte || !SelectDoubleByteEncoding(&sample)) std::setlocale(LC_CTYPE, "C");
 }
 
 }  // namespace fuzz

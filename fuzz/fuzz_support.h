@@ -20,7 +20,8 @@ namespace fuzz {
 // the fuzzer's own report, which goes to standard error.
 void SilenceStandardOutput();
 
-// Selects the narrow text encoding: UTF-8 (characters of several bytes) or the single-byte "C".
+// Selects the narrow text encoding: one with characters of several bytes where the machine has
+// one, or the single-byte "C".
 void SelectEncoding(bool multibyte);
 
 }  // namespace fuzz
