@@ -105,8 +105,10 @@ build() {
 # the Windows tests and stopped after them. Left to the tests, the first test to start Wine starts
 # them too: they inherit that test's output pipe, so ctest counts the test as running until they
 # end (minutes), and the server ends whenever no test happens to be running, racing the next
-# test's start. The loader is the one the tests use (32 or 64).
+# test's start. The tests have a Wine folder of their own in build/, so that stopping the server
+# touches no other Wine program of the user's. The loader is the one the tests use (32 or 64).
 start_wine() {
+  export WINEPREFIX=$PWD/build/wine$1
   local loader=wine
   if [ "$1" = 64 ]; then
     if command -v wine64 > /dev/null 2>&1; then loader=wine64; else
@@ -114,6 +116,7 @@ start_wine() {
       export WINELOADER=${WINELOADER:-$loader}
     fi
   fi
+  mkdir -p "$WINEPREFIX"
   trap 'wineserver -k 2> /dev/null || true' EXIT
   wineserver -p
   WINEDEBUG=-all "$loader" wineboot < /dev/null > /dev/null 2>&1 || true
@@ -121,6 +124,7 @@ start_wine() {
 
 stop_wine() {
   wineserver -k 2> /dev/null || true
+  wineserver -w 2> /dev/null || true
   trap - EXIT
 }
 
