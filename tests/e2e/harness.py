@@ -141,7 +141,16 @@ class Terminal:
             if predicate(screen):
                 return screen
             time.sleep(0.1)
-        raise AssertionError("timed out waiting for %s; screen:\n%s" % (what, self.screen()))
+        raise AssertionError("timed out waiting for %s; screen:\n%s%s" % (what, self.screen(), self.state()))
+
+    def state(self):
+        """For a failure's report: the simulator's last calls and the program's processes."""
+        calls = ["%d %s" % line for line in self.workspace.trace_lines()[-8:]]
+        processes = subprocess.run(["ps", "-eo", "pid,stat,etime,args"], capture_output=True,
+                                   text=True).stdout.splitlines()
+        ours = [p for p in processes if "Vadro" in p]
+        return "\nlast library calls:\n%s\nprocesses:\n%s" % ("\n".join(calls) or "(none)",
+                                                               "\n".join(ours) or "(none)")
 
     def wait_text(self, text, timeout=120):
         return self.wait_for(lambda s: text in s, timeout, repr(text))
@@ -155,7 +164,7 @@ class Terminal:
                 if content:
                     return int(content)
             time.sleep(0.1)
-        raise AssertionError("the program did not end; screen:\n%s" % self.screen())
+        raise AssertionError("the program did not end; screen:\n%s%s" % (self.screen(), self.state()))
 
     def terminal_settings(self):
         with open(self.stty_before) as before, open(self.stty_after) as after:
