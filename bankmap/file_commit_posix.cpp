@@ -11,10 +11,10 @@
 namespace vadro {
 namespace {
 
-bool SyncPath(const char* path, int flags) {
+bool SyncDirectory(const char* path) {
   int descriptor;
   do {
-    descriptor = open(path, flags | O_CLOEXEC);
+    descriptor = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   } while (descriptor < 0 && errno == EINTR);
   if (descriptor < 0) return false;
   bool synced = fsync(descriptor) == 0;
@@ -111,7 +111,7 @@ bool MoveFileOver(const char* from, const char* to) {
   if (std::rename(from, to) != 0) return false;
   // The new name is in place. Syncing the directory makes it survive a power loss; where the
   // file system cannot sync a directory the rename still stands, so this is not a failure.
-  SyncPath(DirectoryOf(to).Text(), O_RDONLY | O_DIRECTORY);
+  SyncDirectory(DirectoryOf(to).Text());
   return true;
 }
 
