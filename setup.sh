@@ -120,6 +120,18 @@ start_wine() {
   trap 'wineserver -k 2> /dev/null || true' EXIT
   wineserver -p
   WINEDEBUG=-all "$loader" wineboot < /dev/null > /dev/null 2>&1 || true
+  # Wine's desktop process takes the standard error of the program that starts it, and lives as
+  # long as any program uses the desktop: started by a test, it would hold that test's output pipe
+  # and ctest would wait for it. A helper started here starts it with no output and keeps it open.
+  local build=build/windows ready=$WINEPREFIX/desktop.ready
+  if [ "$1" = 64 ]; then build=build/windows64; fi
+  rm -f "$ready"
+  cmake/wine-run.sh "$build/hold_desktop.exe" < /dev/null > "$ready" 2> /dev/null &
+  for _ in $(seq 1 300); do
+    if grep -q ready "$ready" 2> /dev/null; then return 0; fi
+    sleep 0.1
+  done
+  echo "Wine's desktop did not start within 30 s; the Windows tests may wait on it." >&2
 }
 
 stop_wine() {
