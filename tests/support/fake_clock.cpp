@@ -24,9 +24,9 @@ std::atomic<std::uint32_t> sleeps{0};
 std::atomic<const Hook*> beforeHook{nullptr};
 std::atomic<const Hook*> afterHook{nullptr};
 std::mutex installMutex;  // taken by the installing thread only
-auto* const installedHooks = new std::vector<std::unique_ptr<const Hook>>;
 
 void Install(std::atomic<const Hook*>& slot, Hook hook) {
+  static auto* installedHooks = new std::vector<std::unique_ptr<const Hook>>;
   const Hook* installed = nullptr;
   if (hook) {
     std::lock_guard<std::mutex> lock(installMutex);
