@@ -44,14 +44,14 @@ void SelectDisc(const PooledMap& bankMap, std::int32_t disc) {
   }
   SpinnerThread spinner(0);
   spinner.Start();
-  PollUntilZero(bankMap, at.bank, [&](std::int32_t d) { return vendor.USBCDGetStatus(d); });
-  PollUntilZero(bankMap, at.bank, [&](std::int32_t d) { return vendor.USBCDMoveto(d, at.slot); });
-  PollUntilZero(bankMap, at.bank, [&](std::int32_t d) { return vendor.USBCDGetStatus(d); });
+  PollUntilZero(bankMap, at.bank, [&](std::int32_t d) { return CallVendor(vendor.USBCDGetStatus, d); });
+  PollUntilZero(bankMap, at.bank, [&](std::int32_t d) { return CallVendor(vendor.USBCDMoveto, d, at.slot); });
+  PollUntilZero(bankMap, at.bank, [&](std::int32_t d) { return CallVendor(vendor.USBCDGetStatus, d); });
   spinner.Stop();
   WriteText("done. Waiting for 5 seconds: ");
   consoleOut.Countdown(kCountdownSeconds);
   WriteText("done.\r\n");
-  PollUntilZero(bankMap, at.bank, [&](std::int32_t d) { return vendor.USBCDGetCDDown(d); });
+  PollUntilZero(bankMap, at.bank, [&](std::int32_t d) { return CallVendor(vendor.USBCDGetCDDown, d); });
   SleepMs(kDiscDownPauseMs);
 }
 

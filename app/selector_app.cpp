@@ -31,6 +31,12 @@ std::int32_t SelectorApp::Run() {
   if (!LoadVendorLibrary()) return 0;
   // The open device library, which is also the bank map that the two stages fill and read.
   DeviceLibraryRef deviceLibrary;
+  // A library that showed a calling convention this program does not know has been called no
+  // further; the run ends as when the library cannot be loaded.
+  if (!VendorCallsWork()) {
+    ReportUnknownCallingConvention();
+    return 0;
+  }
   if (!RunBankMapStage(moduleDirectory, deviceLibrary)) return 0;
   RunSelection(discs, deviceLibrary);
   return 0;

@@ -88,7 +88,7 @@ void AssignBanks(XmlDocument& document, XmlElement& root, const PooledList& devi
     std::int32_t device = next->value;
     next = next->next;
     WriteText("The flashing device will be number: ");
-    vendor.USBCDReset(device);
+    CallVendor(vendor.USBCDReset, device);
     LedFlasher flasher(device);
     std::int32_t bank;
     {

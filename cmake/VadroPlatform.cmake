@@ -7,13 +7,22 @@ else()
   set(VADRO_PLATFORM posix)
 endif()
 
-# Calling convention shared by the device binding, its callback and the simulator DLL.
-if(WIN32 AND NOT VADRO_VENDOR_CDECL)
-  set(VADRO_VENDOR_CALL_DEF "VADRO_VENDOR_CALL=__stdcall")
-elseif(WIN32)
-  set(VADRO_VENDOR_CALL_DEF "VADRO_VENDOR_CALL=__cdecl")
+# The calling convention in which the simulator's DLL exports the device library's operations and
+# calls the device-change callback: __stdcall on Windows, unless a target sets its property
+# VADRO_VENDOR_CALL (the tests' libraries of the other convention). The 32-bit program calls the
+# library through a thunk that serves either convention (VADRO_VENDOR_THUNK), so its own build
+# does not depend on it.
+if(WIN32)
+  set(VADRO_VENDOR_CALL_DEFAULT __stdcall)
 else()
-  set(VADRO_VENDOR_CALL_DEF "VADRO_VENDOR_CALL=")
+  set(VADRO_VENDOR_CALL_DEFAULT "")
+endif()
+set(VADRO_VENDOR_CALL_DEF
+    "VADRO_VENDOR_CALL=$<IF:$<BOOL:$<TARGET_PROPERTY:VADRO_VENDOR_CALL>>,$<TARGET_PROPERTY:VADRO_VENDOR_CALL>,${VADRO_VENDOR_CALL_DEFAULT}>")
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(VADRO_VENDOR_THUNK ON)
+else()
+  set(VADRO_VENDOR_THUNK OFF)
 endif()
 
 function(vadro_platform_sources target)

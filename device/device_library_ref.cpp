@@ -36,7 +36,8 @@ void StopTakingChanges() {
 void RebuildLocked(std::int32_t count) {
   const VendorLibrary& vendor = Vendor();
   DeviceList.RemoveAll();
-  for (std::int32_t index = 0; index < count; ++index) DeviceList.AddTail(vendor.EnumDevice(index));
+  for (std::int32_t index = 0; index < count; ++index)
+    DeviceList.AddTail(CallVendor(vendor.EnumDevice, index));
 }
 }  // namespace
 
@@ -46,16 +47,16 @@ DeviceLibraryRef::DeviceLibraryRef() : PooledMap(17, 10, ProcessHeap(), false) {
   if (previous != 0) return;
   const VendorLibrary& vendor = Vendor();
   try {
-    vendor.InitUSBCDLibrary();
+    CallVendor(vendor.InitUSBCDLibrary);
     // The list is filled before the callback is registered.
-    RebuildDeviceList(vendor.GetDeviceNumber());
+    RebuildDeviceList(CallVendor(vendor.GetDeviceNumber));
     takingChanges.store(true);
-    vendor.SetCDCallbackProc(&DeviceLibraryRef::OnDevicesChanged);
+    CallVendor(vendor.SetCDCallbackProc, &DeviceLibraryRef::OnDevicesChanged);
   } catch (...) {
     StopTakingChanges();
     // A first open that fails leaves the library closed and the count as it was, so that a later
     // reference opens it afresh.
-    vendor.CloseUSBCDLibrary();
+    CallVendor(vendor.CloseUSBCDLibrary);
     --openCount;
     throw;
   }
@@ -66,7 +67,7 @@ DeviceLibraryRef::~DeviceLibraryRef() {
   // enumeration and the callback stays registered, but changes are no longer taken.
   if (--openCount == 0) {
     StopTakingChanges();
-    Vendor().CloseUSBCDLibrary();
+    CallVendor(Vendor().CloseUSBCDLibrary);
   }
 }
 

@@ -17,10 +17,10 @@ std::int32_t LedFlasher::Run() {
   if (StopRequested()) return 0;
   const VendorLibrary& vendor = Vendor();
   for (;;) {
-    vendor.USBCDLEDON(deviceNumber);
+    CallVendor(vendor.USBCDLEDON, deviceNumber);
     for (int wait = 0; wait < kWaitsPerPhase && !StopRequested(); ++wait) SleepMs(kWaitMs);
     // Also after a stop in the on phase, so that the indicator is left off.
-    vendor.USBCDLEDOFF(deviceNumber);
+    CallVendor(vendor.USBCDLEDOFF, deviceNumber);
     for (int wait = 0; wait < kWaitsPerPhase; ++wait) {
       if (StopRequested()) return 0;
       SleepMs(kWaitMs);

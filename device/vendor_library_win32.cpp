@@ -12,14 +12,16 @@ namespace vadro {
 
 namespace {
 
-// Looks `name` up by its plain name, then as the stdcall-decorated "_Name@N" where N is the
-// number of argument bytes.
+// Looks `name` up by its plain name, then as the stdcall-decorated "_Name@N", then as "Name@N"
+// (the form some linkers export), where N is the number of argument bytes.
 FARPROC FindOperation(HMODULE module, const char* name, int argumentBytes) {
   FARPROC address = GetProcAddress(module, name);
   if (address != nullptr) return address;
   char decorated[64];
   std::snprintf(decorated, sizeof decorated, "_%s@%d", name, argumentBytes);
-  return GetProcAddress(module, decorated);
+  address = GetProcAddress(module, decorated);
+  if (address != nullptr) return address;
+  return GetProcAddress(module, decorated + 1);
 }
 
 template <typename Function>
@@ -54,28 +56,69 @@ HMODULE LoadFromProgramOrSystemFolder(const char* fileName) {
   return LoadByFullPath(fileName);
 }
 
-}  // namespace
+// The full paths at which the library is looked for, in order: `count` of them.
+struct LibraryPaths {
+  char path[2][MAX_PATH];
+  int count = 0;
+};
 
-HMODULE LoadByFullPath(const char* fileName) {
-  char path[MAX_PATH];
+LibraryPaths PathsOf(const char* fileName) {
+  LibraryPaths paths;
   // The program's folder only when its path came whole.
   HeapString programFolder;
   if (FindModuleDirectory(programFolder) && programFolder.Length() > 0 &&
-      JoinPath(programFolder.Text(), static_cast<std::size_t>(programFolder.Length() - 1), fileName, path)) {
-    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module != nullptr) return module;
+      JoinPath(programFolder.Text(), static_cast<std::size_t>(programFolder.Length() - 1), fileName,
+               paths.path[paths.count])) {
+    ++paths.count;
   }
   char folder[MAX_PATH];
   DWORD length = GetSystemDirectoryA(folder, MAX_PATH);
-  if (length > 0 && length < MAX_PATH && JoinPath(folder, length, fileName, path)) {
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (length > 0 && length < MAX_PATH && JoinPath(folder, length, fileName, paths.path[paths.count])) {
+    ++paths.count;
   }
+  return paths;
+}
+
+// Why the library did not load, from the loader's error and whether the file is there at all.
+// Windows answers ERROR_MOD_NOT_FOUND both for a missing file and for a missing library that the
+// file needs; the file's presence tells the two apart.
+VendorBinding FailureOf(DWORD error, const char* fileName) {
+  VendorBinding binding{false, nullptr, VendorLoadFailure::kOther, error};
+  if (error == ERROR_BAD_EXE_FORMAT) binding.failure = VendorLoadFailure::kWrongKind;
+  if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    binding.failure = VendorLoadFailure::kNotFound;
+    LibraryPaths paths = PathsOf(fileName);
+    for (int i = 0; i < paths.count; ++i) {
+      DWORD attributes = GetFileAttributesA(paths.path[i]);
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        binding.failure = VendorLoadFailure::kDependencyMissing;
+      }
+    }
+  }
+  return binding;
+}
+
+}  // namespace
+
+HMODULE LoadByFullPath(const char* fileName) {
+  LibraryPaths paths = PathsOf(fileName);
+  // On failure the last error is the first one that says more than "not found".
+  DWORD error = ERROR_MOD_NOT_FOUND;
+  for (int i = 0; i < paths.count; ++i) {
+    HMODULE module = LoadLibraryExA(paths.path[i], nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module != nullptr) return module;
+    DWORD attempt = GetLastError();
+    if (error == ERROR_MOD_NOT_FOUND && attempt != ERROR_FILE_NOT_FOUND && attempt != ERROR_PATH_NOT_FOUND) {
+      error = attempt;
+    }
+  }
+  SetLastError(error);
   return nullptr;
 }
 
 VendorBinding BindVendorLibrary(const char* fileName, VendorLibrary& table) {
   HMODULE module = LoadFromProgramOrSystemFolder(fileName);
-  if (module == nullptr) return VendorBinding{false, nullptr};
+  if (module == nullptr) return FailureOf(GetLastError(), fileName);
   // Bound into a copy first, so that a library lacking an operation leaves `table` alone.
   VendorLibrary bound{};
   const char* missing = nullptr;
@@ -85,7 +128,7 @@ VendorBinding BindVendorLibrary(const char* fileName, VendorLibrary& table) {
 #undef VADRO_BIND_EXPORTED_OPERATION
   if (missing != nullptr) {
     FreeLibrary(module);
-    return VendorBinding{false, missing};
+    return VendorBinding{false, missing, VendorLoadFailure::kOperationMissing};
   }
   // The library stays loaded for the rest of the process: its callback may still be called.
   table = bound;

@@ -17,46 +17,57 @@ namespace vadro {
 
 namespace {
 
-TEST(VendorLoaderTest, MissingFileBindsNothing) {
-  VendorLibrary table{};
-  VendorBinding binding = BindVendorLibrary("usbcd_nowhere.dll", table);
-  EXPECT_FALSE(binding.loaded);
-  EXPECT_EQ(binding.missingOperation, nullptr);
-  EXPECT_EQ(table.InitUSBCDLibrary, nullptr);
-}
-
-TEST(VendorLoaderTest, LibraryLackingAnOperationNamesIt) {
-  VendorLibrary table{};
-  VendorBinding binding = BindVendorLibrary("usbcd_lacking.dll", table);
-  EXPECT_FALSE(binding.loaded);
-  ASSERT_NE(binding.missingOperation, nullptr);
-  EXPECT_STREQ(binding.missingOperation, "USBCDGetCDDown");
-  EXPECT_EQ(table.InitUSBCDLibrary, nullptr) << "the table is left alone";
-  CapturedOutput captured;
-  ReportVendorLoadFailure(binding);
-  std::string text = captured.Text();
-  EXPECT_NE(text.find("Cannot load the device library USBCDDLL.dll."), std::string::npos) << text;
-  EXPECT_NE(text.find("\nUSBCDGetCDDown\r"), std::string::npos) << text;
+// Each library that does not load binds nothing and is reported with its reason.
+TEST(VendorLoaderTest, ALibraryThatDoesNotLoadIsReportedWithTheReason) {
+  const std::string bits = std::to_string(8 * sizeof(void*));
+  const struct {
+    const char* file;
+    VendorLoadFailure failure;
+    std::string reason;
+  } rows[] = {
+      {"usbcd_nowhere.dll", VendorLoadFailure::kNotFound,
+       "It is neither beside the program nor in the Windows system folder.\r\n"},
+      {"usbcd_other_width.dll", VendorLoadFailure::kWrongKind,
+       "It is not a " + bits + "-bit library (the " + bits +
+           "-bit USBCDDLL.dll is needed), or it is damaged.\r\n"},
+      {"usbcd_needs_dependency.dll", VendorLoadFailure::kDependencyMissing,
+       "A library that it needs is missing: install the carousel maker's software again.\r\n"},
+      {"usbcd_lacking.dll", VendorLoadFailure::kOperationMissing, "USBCDGetCDDown\r\n"},
+  };
+  for (const auto& row : rows) {
+    VendorLibrary table{};
+    VendorBinding binding = BindVendorLibrary(row.file, table);
+    EXPECT_FALSE(binding.loaded) << row.file;
+    EXPECT_EQ(binding.failure, row.failure) << row.file << ", error " << binding.systemError;
+    EXPECT_EQ(table.InitUSBCDLibrary, nullptr) << row.file << ": the table is left alone";
+    CapturedOutput captured;
+    ReportVendorLoadFailure(binding);
+    std::string text = captured.Text();
+    EXPECT_NE(text.find("Cannot load the device library USBCDDLL.dll.\r"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n" + row.reason), std::string::npos) << row.file << ": " << text;
+  }
 }
 
 TEST(VendorLoaderTest, DecoratedNamesAreFoundAndCalled) {
   if (sizeof(void*) != 4) {
-    GTEST_SKIP() << "stdcall-decorated names (_Name@N) exist only in 32-bit libraries";
+    GTEST_SKIP() << "stdcall-decorated names (_Name@N, Name@N) exist only in 32-bit libraries";
   }
-  VendorLibrary table{};
-  VendorBinding binding = BindVendorLibrary("usbcd_decorated.dll", table);
-  ASSERT_TRUE(binding.loaded);
-  EXPECT_EQ(table.InitUSBCDLibrary(), 0);
-  EXPECT_EQ(table.GetDeviceNumber(), 42);
-  EXPECT_EQ(table.EnumDevice(5), 1005);
-  EXPECT_EQ(table.SetCDCallbackProc(nullptr), 0);
-  EXPECT_EQ(table.USBCDReset(10), 11);
-  EXPECT_EQ(table.USBCDLEDON(10), 12);
-  EXPECT_EQ(table.USBCDLEDOFF(10), 13);
-  EXPECT_EQ(table.USBCDGetStatus(10), 14);
-  EXPECT_EQ(table.USBCDMoveto(7, 36), 7036);
-  EXPECT_EQ(table.USBCDGetCDDown(10), 15);
-  EXPECT_EQ(table.CloseUSBCDLibrary(), 0);
+  for (const char* file : {"usbcd_decorated.dll", "usbcd_at_decorated.dll"}) {
+    VendorLibrary table{};
+    VendorBinding binding = BindVendorLibrary(file, table);
+    ASSERT_TRUE(binding.loaded) << file;
+    EXPECT_EQ(CallVendor(table.InitUSBCDLibrary), 0) << file;
+    EXPECT_EQ(CallVendor(table.GetDeviceNumber), 42) << file;
+    EXPECT_EQ(CallVendor(table.EnumDevice, 5), 1005) << file;
+    EXPECT_EQ(CallVendor(table.SetCDCallbackProc, nullptr), 0) << file;
+    EXPECT_EQ(CallVendor(table.USBCDReset, 10), 11) << file;
+    EXPECT_EQ(CallVendor(table.USBCDLEDON, 10), 12) << file;
+    EXPECT_EQ(CallVendor(table.USBCDLEDOFF, 10), 13) << file;
+    EXPECT_EQ(CallVendor(table.USBCDGetStatus, 10), 14) << file;
+    EXPECT_EQ(CallVendor(table.USBCDMoveto, 7, 36), 7036) << file;
+    EXPECT_EQ(CallVendor(table.USBCDGetCDDown, 10), 15) << file;
+    EXPECT_EQ(CallVendor(table.CloseUSBCDLibrary), 0) << file;
+  }
 }
 
 // Libraries that lie in the current folder or in a folder of PATH but not beside the program are

@@ -94,7 +94,7 @@ class Terminal:
         self.workspace = workspace
         env = workspace.env(devices, **sim)
         exports = " ".join("%s=%s" % (k, shell_quote(v)) for k, v in env.items()
-                           if k.startswith("USBCD_SIM_") or k == "WINEDEBUG")
+                           if k.startswith("USBCD_") or k == "WINEDEBUG")
         self.status_file = os.path.join(workspace.dir, "exit.status")
         self.stty_before = os.path.join(workspace.dir, "stty.before")
         self.stty_after = os.path.join(workspace.dir, "stty.after")

@@ -50,9 +50,10 @@ class CommandLineTest(E2ETest):
     def test_missing_device_library(self):
         self.ws = Workspace(with_library=False)
         self.addCleanup(self.ws.cleanup)
+        not_found = texts.CANNOT_LOAD_LIBRARY + texts.LIBRARY_NOT_FOUND
         status, out, _ = self.ws.run(["25"])
         self.assertEqual(status, 0)
-        self.assertEqual(out, texts.CANNOT_LOAD_LIBRARY)
+        self.assertEqual(out, not_found)
         status, out, _ = self.ws.run([])
         self.assertEqual(out, texts.USAGE)
         # A USBCDDLL.dll in the folder the program is run from, not beside it, is not loaded.
@@ -61,7 +62,7 @@ class CommandLineTest(E2ETest):
         shutil.copy2(os.path.join(BUILD, "USBCDDLL.dll"), elsewhere)
         done = subprocess.run(self.ws.command(["25"]), stdin=subprocess.DEVNULL, capture_output=True, cwd=elsewhere,
                               env=self.ws.env(), timeout=180)
-        self.assertEqual((done.returncode, done.stdout), (0, texts.CANNOT_LOAD_LIBRARY))
+        self.assertEqual((done.returncode, done.stdout), (0, not_found))
         self.assertEqual(self.ws.trace_lines(), [])
         # A library of the other width (64-bit beside a 32-bit exe, or the reverse) is not loaded.
         build = os.path.normpath(BUILD)
@@ -70,7 +71,8 @@ class CommandLineTest(E2ETest):
             self.skipTest("no build in %s to take a library of the other width from" % other)
         shutil.copy2(os.path.join(other, "USBCDDLL.dll"), self.ws.dir)
         status, out, _ = self.ws.run(["25"])
-        self.assertEqual((status, out), (0, texts.CANNOT_LOAD_LIBRARY))
+        bits = 64 if build.endswith("64") else 32
+        self.assertEqual((status, out), (0, texts.CANNOT_LOAD_LIBRARY + texts.library_of_wrong_kind(bits)))
 
 
 if __name__ == "__main__":

@@ -29,6 +29,11 @@ WRONG_FORMAT = b"\r\nWrong file format (Vadro.xml) or internal xml error.\r\n"
 INPUT_ENDED = b"\r\nInput ended before a bank number was entered.\r\n"
 OUT_OF_MEMORY = b"Vadro: out of memory.\n"
 CANNOT_LOAD_LIBRARY = b"\r\nCannot load the device library USBCDDLL.dll.\r\n"
+LIBRARY_NOT_FOUND = b"It is neither beside the program nor in the Windows system folder.\r\n"
+
+
+def library_of_wrong_kind(bits):
+    return b"It is not a %d-bit library (the %d-bit USBCDDLL.dll is needed), or it is damaged.\r\n" % (bits, bits)
 RANGE_TOO_LONG = b"\r\nToo many discs in one range (at most 19050).\r\n"
 
 

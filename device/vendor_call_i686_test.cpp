@@ -1,0 +1,87 @@
+// The 32-bit build's thunk, over functions of both calling conventions and over the tests'
+// libraries of each (tests/fakes).
+#include "device/vendor_call_i686.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <new>
+
+#include "device/vendor_library.h"
+
+namespace vadro {
+namespace {
+
+std::int32_t __cdecl CdeclNone() { return 7; }
+std::int32_t __cdecl CdeclOne(std::int32_t a) { return a + 1; }
+std::int32_t __cdecl CdeclTwo(std::int32_t a, std::int32_t b) { return a * 1000 + b; }
+std::int32_t __stdcall StdcallOne(std::int32_t a) { return a + 2; }
+std::int32_t __stdcall StdcallTwo(std::int32_t a, std::int32_t b) { return a * 1000 + b; }
+std::int32_t __cdecl Throws(std::int32_t /*a*/) { throw std::bad_alloc(); }
+
+std::uintptr_t StackPointer() {
+  std::uintptr_t sp = 0;
+  asm volatile("movl %%esp, %0" : "=r"(sp));
+  return sp;
+}
+
+template <typename Function>
+VendorCall::Entry EntryOf(Function function) {
+  return reinterpret_cast<VendorCall::Entry>(function);
+}
+
+TEST(VendorThunkTest, MeasuresWhatEachConventionRemovesAndKeepsTheStack) {
+  constexpr std::int32_t kUnchecked = -1;
+  struct Row {
+    const char* what;
+    VendorCall::Entry entry;
+    int count;
+    std::int32_t result;
+    std::intptr_t removed;
+  };
+  const Row rows[] = {
+      {"no arguments", EntryOf(&CdeclNone), 0, 7, 0},
+      {"cdecl, one", EntryOf(&CdeclOne), 1, 11, 0},
+      {"cdecl, two in order", EntryOf(&CdeclTwo), 2, 10020, 0},
+      {"stdcall, one", EntryOf(&StdcallOne), 1, 12, 4},
+      {"stdcall, two in order", EntryOf(&StdcallTwo), 2, 10020, 8},
+      // Removes 8 bytes where 4 were pushed (its result reads past them): a library of neither kind.
+      {"stdcall of two given one", EntryOf(&StdcallTwo), 1, kUnchecked, 8},
+  };
+  const VendorWord words[] = {10, 20};
+  for (const Row& row : rows) {
+    std::uintptr_t before = StackPointer();
+    std::intptr_t removed = -1;
+    std::int32_t result = 0;
+    for (int call = 0; call < 10000; ++call)
+      result = vadro_vendor_thunk(row.entry, words, row.count, &removed);
+    EXPECT_EQ(StackPointer(), before) << row.what;
+    EXPECT_EQ(removed, row.removed) << row.what;
+    if (row.result != kUnchecked) {
+      EXPECT_EQ(result, row.result) << row.what;
+    }
+  }
+}
+
+TEST(VendorThunkTest, AnExceptionUnwindsThroughIt) {
+  const VendorWord word = 1;
+  std::intptr_t removed = 0;
+  EXPECT_THROW(vadro_vendor_thunk(EntryOf(&Throws), &word, 1, &removed), std::bad_alloc);
+}
+
+// Ten thousand calls of an operation with arguments into each of the tests' libraries leave the
+// stack where it was.
+TEST(VendorThunkTest, LibrariesOfBothConventionsLeaveTheStackWhereItWas) {
+  for (const char* file : {"usbcd_cdecl.dll", "usbcd_stdcall.dll"}) {
+    VendorLibrary table{};
+    ASSERT_TRUE(BindVendorLibrary(file, table).loaded) << file;
+    std::uintptr_t before = StackPointer();
+    std::int32_t sum = 0;
+    for (int call = 0; call < 10000; ++call) sum += CallVendor(table.USBCDMoveto, 7, 0);
+    EXPECT_EQ(StackPointer(), before) << file;
+    EXPECT_EQ(sum, -10000) << file << ": the library is closed, so every call answers -1";
+  }
+}
+
+}  // namespace
+}  // namespace vadro

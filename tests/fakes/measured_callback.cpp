@@ -1,0 +1,49 @@
+// The tests' libraries of each calling convention are the simulator built as __cdecl or __stdcall
+// functions (the build's VADRO_VENDOR_CALL), exporting plain names; their SetCDCallbackProc is this
+// one. It hands the simulator a relay that calls the program's callback as a library of that
+// convention would, measures how far the stack pointer moved over the call, and appends a line to
+// the file USBCD_FAKE_CALLBACK_LOG for each call: "callback <count> removed <bytes> of <bytes>",
+// what the program's callback removed, then what the convention asks it to remove.
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "sim/usbcd_sim.h"
+
+namespace {
+
+std::atomic<vadro::DeviceChangeCallback> programCallback{nullptr};
+
+void VADRO_VENDOR_CALL Relay(std::int32_t count) {
+  vadro::DeviceChangeCallback callback = programCallback.load();
+  if (callback == nullptr) return;
+  // ESI holds the stack pointer from before the argument was pushed; it is put back after the
+  // call, so that a callback returning the wrong way shows here rather than crashing the library.
+  std::intptr_t removed = 0;
+  asm volatile(
+      "movl %%esp, %%esi\n\t"
+      "pushl %[count]\n\t"
+      "call *%[callback]\n\t"
+      "movl %%esp, %%eax\n\t"
+      "subl %%esi, %%eax\n\t"
+      "addl $4, %%eax\n\t"
+      "movl %%esi, %%esp\n\t"
+      : "=a"(removed)
+      : [count] "r"(count), [callback] "r"(callback)
+      : "esi", "ecx", "edx", "memory", "cc");
+  const char* log = std::getenv("USBCD_FAKE_CALLBACK_LOG");
+  if (log == nullptr || *log == '\0') return;
+  if (std::FILE* file = std::fopen(log, "a")) {
+    std::fprintf(file, "callback %d removed %d of %d\n", static_cast<int>(count), static_cast<int>(removed),
+                 VADRO_FAKE_CALLBACK_REMOVES);
+    std::fclose(file);
+  }
+}
+
+}  // namespace
+
+extern "C" std::int32_t VADRO_VENDOR_CALL MeasuredSetCDCallbackProc(vadro::DeviceChangeCallback callback) {
+  programCallback.store(callback);
+  return SetCDCallbackProc(callback == nullptr ? nullptr : &Relay);
+}
