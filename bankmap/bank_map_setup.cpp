@@ -4,6 +4,7 @@
 #include "console/bank_number_entry.h"
 #include "console/console_out.h"
 #include "console/input_ended.h"
+#include "console/interruption.h"
 #include "console/text_output.h"
 #include "device/device_library_ref.h"
 #include "device/led_flasher.h"
@@ -90,11 +91,15 @@ void AssignBanks(XmlDocument& document, XmlElement& root, const PooledList& devi
     WriteText("The flashing device will be number: ");
     CallVendor(vendor.USBCDReset, device);
     LedFlasher flasher(device);
-    std::int32_t bank;
-    {
+    std::int32_t bank = 0;
+    try {
       FlasherStop stop(flasher);
       flasher.Start();
       bank = ReadBankNumber();
+    } catch (const EntryInterrupted& interrupted) {
+      // The flasher has stopped with the indicator off; now the program ends as asked.
+      EndAsInterrupted(interrupted.noted);
+      throw;
     }
     XmlElement item = AppendItem(document, root, device, bank);
     CellPosition cursor = consoleOut.CursorOrFallback();

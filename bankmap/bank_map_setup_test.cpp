@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <new>
 #include <regex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "base/path_separator.h"
+#include "console/interruption.h"
 #include "device/device_library_ref.h"
 #include "tests/support/bank_map_files.h"
 #include "tests/support/captured_output.h"
@@ -45,6 +50,25 @@ class FailingKeyboard : public InstalledScreenModel {
  public:
   int GetKey() override { throw std::bad_alloc(); }
 };
+
+// A keyboard whose first key is Ctrl + C, pressed once the device blinks (real time: the flasher
+// is a thread of its own).
+class CtrlCWhileBlinking : public InstalledScreenModel {
+ public:
+  explicit CtrlCWhileBlinking(const SimulatorTest& simulator) : simulator(simulator) {}
+  int GetKey() override {
+    for (int wait = 0; wait < 500 && simulator.CallsOf("USBCDLEDON").empty(); ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return kControlCKeyCode;
+  }
+
+ private:
+  const SimulatorTest& simulator;
+};
+
+int endedAs = -1;
+void NoteEnd(int noted) { endedAs = noted; }
 
 // The stage on a scratch folder, with the simulator's devices, a scripted keyboard and a fake clock.
 class BankMapStageTest : public SimulatedDeviceTest {
@@ -176,6 +200,23 @@ TEST_F(BankMapStageTest, AFailureInsideTheFirstTimeDialogueSavesNothing) {
   FailingKeyboard keyboard;
   EXPECT_FALSE(RunStage("3,7", ""));
   EXPECT_EQ(output, kFirstTime + kPrompt + kCannotForm);
+  EXPECT_FALSE(folder.Has("Vadro.xml"));
+}
+
+TEST_F(BankMapStageTest, CtrlCWhileADeviceBlinksSwitchesItOffAndEndsTheProgram) {
+  CtrlCWhileBlinking keyboard(*this);
+  endedAs = -1;
+  InterruptionEnd platformEnd = SetInterruptionEnd(NoteEnd);
+  // The platform's end does not return; this one does, and the stage then ends as after a failure.
+  EXPECT_FALSE(RunStage("3,7", ""));
+  SetInterruptionEnd(platformEnd);
+  EXPECT_EQ(endedAs, 0) << "ended as Ctrl + C ends the program";
+  std::vector<std::string> calls = Calls();
+  auto lastLed = std::find_if(calls.rbegin(), calls.rend(),
+                              [](const std::string& call) { return call.rfind("USBCDLED", 0) == 0; });
+  ASSERT_NE(lastLed, calls.rend());
+  EXPECT_EQ(*lastLed, "USBCDLEDOFF 3 = 0");
+  EXPECT_TRUE(CallsOf("USBCDReset 7").empty()) << "nothing is asked after it";
   EXPECT_FALSE(folder.Has("Vadro.xml"));
 }
 

@@ -7,6 +7,7 @@
 #include "console/console_io.h"
 #include "console/console_out.h"
 #include "console/input_ended.h"
+#include "console/interruption.h"
 #include "console/key_codes.h"
 
 namespace vadro {
@@ -22,8 +23,15 @@ constexpr std::int32_t kHighestBank = 127;
 constexpr std::uint64_t kWarningPolls = 300;
 constexpr std::uint32_t kWarningPollMs = 10;
 
+// Ends the entry when Ctrl + C or another request to end the program has come.
+void StopIfInterrupted(int key) {
+  int noted = NotedInterruption();
+  if (noted != 0 || key == kControlCKeyCode) throw EntryInterrupted{noted};
+}
+
 int NextKey() {
   int key = ActiveConsoleIo().GetKey();
+  StopIfInterrupted(key);
   if (key == kNoMoreKeys) throw InputEnded();
   return key;
 }
@@ -141,9 +149,10 @@ CellPosition ShowWarning(CellPosition start, LayoutChanges& seen) {
   if (known && ReachesLastCell(info, start, kWarningLength)) start = StartNow(start, kWarningLength);
   std::uint64_t asked = (NowMs() - shown + kWarningPollMs - 1) / kWarningPollMs;
   for (std::uint64_t poll = asked; poll < kWarningPolls; ++poll) {
+    StopIfInterrupted(0);
     if (ActiveConsoleIo().KeyWaiting()) {
       // Ended input counts as a key here; the next read reports the end, after the warning is gone.
-      ActiveConsoleIo().GetKey();
+      StopIfInterrupted(ActiveConsoleIo().GetKey());
       break;
     }
     SleepMs(kWarningPollMs);
@@ -159,6 +168,7 @@ CellPosition ShowWarning(CellPosition start, LayoutChanges& seen) {
 }  // namespace
 
 std::int32_t ReadBankNumber() {
+  InterruptionHold hold;
   HeapString entry;
   LayoutChanges seen = ActiveConsoleIo().Changes();
   CellPosition began = consoleOut.CursorOrFallback();

@@ -6,6 +6,7 @@
 
 #include "console/console_out.h"
 #include "console/input_ended.h"
+#include "console/interruption.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/screen_model.h"
 
@@ -194,6 +195,20 @@ TEST_F(BankNumberEntryTest, InputEndingDuringTheWarningBlanksItAndRaisesInputEnd
   EXPECT_EQ(FakeClock::Now(), 40u);
   EXPECT_TRUE(Blank(kEntryStart, 43));
   EXPECT_EQ(screen.Cursor(), kEntryStart);
+}
+
+TEST_F(BankNumberEntryTest, CtrlCEndsTheEntryWhileTypingAndDuringTheWarning) {
+  for (const char* typed : {"12\x03", "128\r\x03"}) {
+    ShowPrompt();
+    screen.Type(typed);
+    try {
+      ReadBankNumber();
+      ADD_FAILURE() << "not interrupted: " << typed;
+    } catch (const EntryInterrupted& interrupted) {
+      EXPECT_EQ(interrupted.noted, 0) << "Ctrl + C read as a key";
+    }
+    EXPECT_EQ(screen.KeysLeft(), 0u);
+  }
 }
 
 TEST_F(BankNumberEntryTest, WithoutCursorReportTheEntryStartsAtTopLeft) {

@@ -22,6 +22,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -30,6 +31,7 @@
 #include <string>
 
 #include "console/console_io.h"
+#include "console/interruption.h"
 #include "console/terminal_console_io.h"
 #include "console/terminal_key_decoder.h"
 #include "console/terminal_sequences.h"
@@ -74,6 +76,9 @@ std::atomic<std::uint32_t> continues{0};
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free, "counted in signal handlers");
 
 void OnEndingSignal(int signalNumber) {
+  // Held during the bank number entry, which ends the program itself once the carousel's
+  // indicator is off; an abort is never held.
+  if (signalNumber != SIGABRT && NoteInterruption(signalNumber)) return;
   PutTerminalBack();
   signal(signalNumber, SIG_DFL);
   raise(signalNumber);  // delivered with its default action once this handler returns
@@ -152,20 +157,29 @@ void WriteAll(int fd, const std::string& bytes) {
 enum class ReadResult { kData, kTimeout, kEnded };
 
 // Appends what `fd` has to `into`, waiting at most `timeoutMs` (-1: as long as it takes).
+// How often a long wait for input looks for a request to end the program that it missed.
+constexpr int kNotedCheckMs = 100;
+
 ReadResult ReadSome(int fd, std::string& into, int timeoutMs) {
   using Clock = std::chrono::steady_clock;
   Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    int wait = timeoutMs;
+    // A request to end the program, held: the wait ends so that the entry can act on it. One that
+    // came just before the wait began interrupts nothing, so a long wait looks again now and then.
+    if (NotedInterruption() != 0) return ReadResult::kEnded;
+    int wait = kNotedCheckMs;
     if (timeoutMs >= 0) {
       auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      wait = left > 0 ? static_cast<int>(left) : 0;
+      wait = left > 0 ? static_cast<int>(std::min<long long>(left, kNotedCheckMs)) : 0;
     }
     pollfd ready = {fd, POLLIN, 0};
     int polled = poll(&ready, 1, wait);
     if (polled < 0 && errno == EINTR) continue;
     if (polled < 0) return ReadResult::kEnded;
-    if (polled == 0) return ReadResult::kTimeout;
+    if (polled == 0) {
+      if (timeoutMs < 0 || Clock::now() < deadline) continue;
+      return ReadResult::kTimeout;
+    }
     char buffer[64];
     ssize_t n = read(fd, buffer, sizeof buffer);
     if (n > 0) {

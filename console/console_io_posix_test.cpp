@@ -23,6 +23,7 @@
 #include "console/bank_number_entry.h"
 #include "console/console_io.h"
 #include "console/console_out.h"
+#include "console/interruption.h"
 #include "console/text_output.h"
 
 namespace vadro {
@@ -224,26 +225,46 @@ int WaitForKeysForever() {
   for (;;) ActiveConsoleIo().GetKey();
 }
 
-TEST(PosixConsoleTest, CtrlCEndsTheProcessAndTheTerminalIsAsItWasFound) {
-  TerminalSession session(WaitForKeysForever);
-  ASSERT_TRUE(session.Started());
-  ASSERT_TRUE(session.WaitForKeyMode());
-  session.Type("\x03");
-  int status = session.Status();
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(WTERMSIG(status), SIGINT);
-  EXPECT_TRUE(session.SettingsAsFound());
+// The bank number entry, ended as the dialogue ends it when it is interrupted: "E" is written
+// first, as the dialogue switches the indicator off, so the test sees that the entry, not the
+// signal, ended the program.
+int EntryEndedAsInterrupted() {
+  try {
+    ReadBankNumber();
+  } catch (const EntryInterrupted& interrupted) {
+    ActiveConsoleIo().PutKey('E');
+    EndAsInterrupted(interrupted.noted);
+  }
+  return 0;
 }
 
-TEST(PosixConsoleTest, SigtermEndsTheProcessAndTheTerminalIsAsItWasFound) {
-  TerminalSession session(WaitForKeysForever);
-  ASSERT_TRUE(session.Started());
-  ASSERT_TRUE(session.WaitForKeyMode());
-  kill(session.child, SIGTERM);
-  int status = session.Status();
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(WTERMSIG(status), SIGTERM);
-  EXPECT_TRUE(session.SettingsAsFound());
+// Each request to end the program, outside the entry and while the entry waits: the process ends
+// by that signal, with the terminal as it was found.
+TEST(PosixConsoleTest, EndingSignalsEndTheProcessAndTheTerminalIsAsItWasFound) {
+  const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+  for (int (*scenario)() : {WaitForKeysForever, EntryEndedAsInterrupted}) {
+    const bool entry = scenario == EntryEndedAsInterrupted;
+    for (int signalNumber : signals) {
+      TerminalSession session(scenario);
+      ASSERT_TRUE(session.Started());
+      ASSERT_TRUE(session.WaitForKeyMode());
+      if (entry) {
+        ASSERT_TRUE(session.AnswerCursorRequest(3, 10));
+      }
+      if (signalNumber == SIGINT) {
+        session.Type("\x03");
+      } else {
+        kill(session.child, signalNumber);
+      }
+      if (entry) {
+        EXPECT_TRUE(session.WaitFor("E")) << signalNumber;
+      }
+      int status = session.Status();
+      ASSERT_TRUE(WIFSIGNALED(status)) << signalNumber;
+      EXPECT_EQ(WTERMSIG(status), signalNumber) << entry;
+      EXPECT_TRUE(session.SettingsAsFound()) << signalNumber << " " << entry;
+    }
+  }
 }
 
 // Nothing catches it: RunChild is noexcept.
