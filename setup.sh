@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what a Debian machine lacks, builds Vadro and runs it or its tests.
 #   ./setup.sh run [DISCS...]   build the Linux version and select discs (default: 25 186-189 3)
-#   ./setup.sh test             build both versions and run every test, then the unit tests under
-#                               the sanitizers and a short run of each fuzz target
+#   ./setup.sh test             build both versions and run every test, the 32-bit thunk's tests
+#                               (natively or under qemu-i386), then the unit tests under the
+#                               sanitizers and a short run of each fuzz target
 #                               The Windows tests run on the 32-bit build under wine where this
 #                               machine runs 32-bit programs, otherwise (or with
 #                               VADRO_WINDOWS_TESTS=64) on the 64-bit test build under wine64.
@@ -12,7 +13,7 @@ cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ libgtest-dev libxml2-dev tmux python3 g++-mingw-w64-i686-posix
           g++-mingw-w64-x86-64-posix wine wine64 clang-format clang-tidy clang libclang-rt-14-dev time strace
-          ccache)
+          ccache g++-multilib)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -76,6 +77,26 @@ choose_windows_tests() {
       ;;
   esac
   if [ "$windows_tests" = 32 ]; then packages+=(wine32:i386); fi
+}
+
+# How the tests of the 32-bit thunk (tests/i386, built for 32-bit Linux) run: natively where the
+# kernel runs 32-bit programs, else under qemu-i386 (Debian package qemu-user).
+choose_i386_runner() {
+  if runs_32bit_programs; then
+    i386_runner=""
+    i386_line="The 32-bit thunk's tests ran natively"
+  else
+    i386_runner=qemu-i386
+    i386_line="The 32-bit thunk's tests ran under qemu-i386: this machine runs no 32-bit programs"
+    packages+=(qemu-user)
+  fi
+}
+
+i386_tests() {
+  cmake -S tests/i386 -B build/i386 -G Ninja -DVADRO_I386_RUNNER="$i386_runner" > /dev/null
+  cmake --build build/i386
+  ctest --test-dir build/i386 --output-on-failure
+  echo "$i386_line."
 }
 
 # The Wine loader the 64-bit tests need, once the packages are in.
@@ -154,6 +175,7 @@ case "$command" in
     ;;
   test)
     choose_windows_tests
+    choose_i386_runner
     install_missing
     use_ccache
     # The 32-bit product and its package are built on every machine, and so is the 64-bit test
@@ -163,6 +185,7 @@ case "$command" in
     cmake --build --preset windows --target package demo_package
     build windows64
     ctest --preset native
+    i386_tests
     echo "$windows_tests_line."
     if [ "$windows_tests" = 32 ]; then
       start_wine 32
@@ -179,6 +202,7 @@ case "$command" in
       ctest --preset $preset
     done
     echo "$windows_tests_line."
+    echo "$i386_line."
     ;;
   fuzz)
     # A longer fuzz run: SECONDS per target (default 600), two targets at a time.
