@@ -19,6 +19,25 @@ as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# The package lists, fetched anew. An archive being refreshed (a mirror in the middle of a sync)
+# answers with errors for a while: the update is tried three times, a minute apart at most, and
+# then the lists at hand are used.
+update_package_lists() {
+  local attempt
+  for attempt in 1 2 3; do
+    if as_root apt-get update -q; then return 0; fi
+    if [ "$attempt" -lt 3 ]; then
+      echo "setup.sh: apt-get update failed (attempt $attempt of 3); trying again in $((attempt * 20)) s" >&2
+      sleep $((attempt * 20))
+    fi
+  done
+  echo "setup.sh: apt-get update failed three times; going on with the package lists at hand" >&2
+}
+
+apt_install() {
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$@"
+}
+
 install_missing() {
   local missing=()
   for p in "${packages[@]}"; do
@@ -31,10 +50,26 @@ install_missing() {
   if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
   fi
-  if ! as_root apt-get update -q ||
-     ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"; then
-    echo "setup.sh: could not install what is missing: ${missing[*]}" >&2
-    exit 1
+  update_package_lists
+  # The 32-bit Wine apart: its libraries must match the 64-bit ones of the same version, which an
+  # archive in the middle of a refresh may not offer. Without it the Windows tests run on the
+  # 64-bit build.
+  local others=() wine32=""
+  for p in "${missing[@]}"; do
+    if [ "$p" = "$wine32_package" ]; then wine32=$p; else others+=("$p"); fi
+  done
+  if [ ${#others[@]} -gt 0 ] && ! apt_install "${others[@]}"; then
+    local failed=()
+    for p in "${others[@]}"; do apt_install "$p" > /dev/null 2>&1 || failed+=("$p"); done
+    if [ ${#failed[@]} -gt 0 ]; then
+      echo "setup.sh: could not install: ${failed[*]}" >&2
+      exit 1
+    fi
+  fi
+  if [ -n "$wine32" ] && ! apt_install "$wine32"; then
+    windows_tests=64
+    windows_tests_line="32-bit Windows tests not run: the 32-bit Wine ($wine32) could not be installed; the Windows tests ran on the 64-bit build under wine64"
+    echo "setup.sh: $windows_tests_line" >&2
   fi
 }
 
@@ -54,6 +89,10 @@ runs_32bit_programs() {
   fi
   "$probe" > /dev/null 2>&1
 }
+
+# The 32-bit Wine's package. VADRO_WINE32_PACKAGE names another, for trying a 32-bit Wine that
+# cannot be installed.
+wine32_package=${VADRO_WINE32_PACKAGE:-wine32:i386}
 
 # Which Windows build the tests run on: windows_tests (32 or 64) and, for the log, why.
 choose_windows_tests() {
@@ -76,7 +115,7 @@ choose_windows_tests() {
       exit 2
       ;;
   esac
-  if [ "$windows_tests" = 32 ]; then packages+=(wine32:i386); fi
+  if [ "$windows_tests" = 32 ]; then packages+=("$wine32_package"); fi
 }
 
 # How the tests of the 32-bit thunk (tests/i386, built for 32-bit Linux) run: natively where the

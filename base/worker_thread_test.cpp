@@ -151,7 +151,8 @@ TEST_F(WorkerThreadTest, DestructionOnItsOwnThreadDoesNothing) {
 }
 
 TEST(Sleep, InstalledFunctionReplacesTheSystemSleep) {
-  static std::uint32_t slept = 0;
+  static std::uint32_t slept;
+  slept = 0;
   SleepFunction previous = SetSleepFunction([](std::uint32_t ms) { slept += ms; });
   SleepMs(5000);
   SleepMs(250);

@@ -13,7 +13,9 @@ function(vadro_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} vadro_options GTest::gtest GTest::gtest_main)
-  add_test(NAME ${name} COMMAND ${name})
+  # Twice, in a shuffled order: a test that depends on another's leftovers, or on running first,
+  # fails when it is written (the seed is printed; --gtest_random_seed=N repeats an order).
+  add_test(NAME ${name} COMMAND ${name} --gtest_shuffle --gtest_repeat=2)
 endfunction()
 
 # A test that drives the simulator: on Windows its USBCDDLL.dll must lie beside the test, where

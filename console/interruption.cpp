@@ -9,34 +9,34 @@ void EndProcessAsInterrupted(int noted);
 
 namespace {
 std::atomic<int> holds{0};
-std::atomic<int> noted{0};
+std::atomic<int> notedRequest{0};
 std::atomic<InterruptionEnd> replacedEnd{nullptr};
 static_assert(std::atomic<int>::is_always_lock_free, "noted in signal handlers");
 }  // namespace
 
 InterruptionHold::InterruptionHold() {
-  noted.store(0);
+  notedRequest.store(0);
   holds.fetch_add(1);
 }
 
 InterruptionHold::~InterruptionHold() { holds.fetch_sub(1); }
 
-int NotedInterruption() { return noted.load(); }
+int NotedInterruption() { return notedRequest.load(); }
 
 bool NoteInterruption(int request) {
   if (holds.load() == 0) return false;
   int none = 0;
-  noted.compare_exchange_strong(none, request);
+  notedRequest.compare_exchange_strong(none, request);
   return true;
 }
 
-void EndAsInterrupted(int request) {
+void EndAsInterrupted(int noted) {
   InterruptionEnd end = replacedEnd.load();
   if (end != nullptr) {
-    end(request);
+    end(noted);
     return;
   }
-  EndProcessAsInterrupted(request);
+  EndProcessAsInterrupted(noted);
 }
 
 InterruptionEnd SetInterruptionEnd(InterruptionEnd end) { return replacedEnd.exchange(end); }

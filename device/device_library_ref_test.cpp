@@ -136,6 +136,7 @@ std::int32_t VADRO_VENDOR_CALL SlowEnumDevice(std::int32_t index) {
 TEST_F(DeviceLibraryRefTest, TheCloseWaitsForARebuildUnderWay) {
   auto& table = const_cast<VendorLibrary&>(Vendor());
   simulatorEnumDevice = table.EnumDevice;
+  enumerationEntered = false;
   std::thread change;
   {
     DeviceLibraryRef reference;

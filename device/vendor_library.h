@@ -30,9 +30,9 @@ enum class VendorLoadFailure {
 
 // The outcome of binding a table to a library file.
 struct VendorBinding {
-  bool loaded;
+  bool loaded = false;
   // When the file was found but lacks an operation: the first missing one's name; else null.
-  const char* missingOperation;
+  const char* missingOperation = nullptr;
   VendorLoadFailure failure = VendorLoadFailure::kNone;
   // The system's error code, for kOther.
   std::uint32_t systemError = 0;

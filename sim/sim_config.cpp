@@ -50,12 +50,13 @@ bool ParseInteger(const std::string& text, std::int64_t low, std::int64_t high, 
   return true;
 }
 
-// Each malformed variable is named once per process, however often the library is initialised.
+// Each malformed value of a variable is named once per process, however often the library is
+// initialised; a variable set to another malformed value meanwhile is named again.
 void ReportMalformed(const char* name, const char* value) {
   static std::mutex lock;
   static auto* reported = new std::set<std::string>;
   std::lock_guard<std::mutex> guard(lock);
-  if (!reported->insert(name).second) return;
+  if (!reported->insert(std::string(name) + "=" + value).second) return;
   std::fprintf(stderr, "usbcd_sim: %s=\"%s\" is malformed and ignored\n", name, value);
   std::fflush(stderr);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/support/environment.h"
 
 namespace vadro {
@@ -105,7 +107,9 @@ TEST_F(SimConfigEnvTest, ReadsEveryVariable) {
 }
 
 TEST_F(SimConfigEnvTest, MalformedVariableIsNamedOnceAndKeepsItsDefault) {
-  SetTestEnv("USBCD_SIM_MOVE_MS", "soon");
+  // A value of its own each time the test runs: each is named once per process.
+  static int runs = 0;
+  SetTestEnv("USBCD_SIM_MOVE_MS", ("soon" + std::to_string(++runs)).c_str());
   SetTestEnv("USBCD_SIM_CDDOWN_MS", "40");
   ::testing::internal::CaptureStderr();
   SimConfig first = ReadSimConfig();
