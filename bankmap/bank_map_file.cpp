@@ -92,7 +92,8 @@ bool SaveBankMap(XmlDocument& document, const HeapString& moduleDirectory) {
     if (FindReplacedFile(path.Text(), replaced) != ReplaceCheck::kReplaceable) return false;
   }
   std::vector<char> text;
-  if (!document.Save(text)) return false;
+  // A file that the next load would refuse is never written: the old one is kept instead.
+  if (!document.Save(text) || text.size() > kBankMapSizeLimit) return false;
   NewFile file;
   HeapString newPath;
   if (!CreateNewBankMapFile(replaced, file, newPath)) return false;

@@ -35,8 +35,9 @@ XmlElement AppendItem(XmlDocument& document, XmlElement& root, std::int32_t id, 
 // has yet, and is written through the handle that created it; the old file is replaced in one step
 // once the new content is wholly on the disk, and the new file keeps the old one's mode. Where
 // Vadro.xml is a link, the file it leads to is replaced and the link stays. Nothing is written
-// where Vadro.xml is a file that nobody may write or a link that leads nowhere. On any failure the
-// old file stays as it was and the new one is removed. Prints nothing.
+// where Vadro.xml is a file that nobody may write or a link that leads nowhere, nor when the
+// document's text is larger than a load takes (kBankMapSizeLimit). On any failure the old file
+// stays as it was and the new one is removed. Prints nothing.
 bool SaveBankMap(XmlDocument& document, const HeapString& moduleDirectory);
 
 // The names a save tries for the new file that replaces `replaced`, in order: `replaced` followed
@@ -45,8 +46,8 @@ bool SaveBankMap(XmlDocument& document, const HeapString& moduleDirectory);
 constexpr std::int32_t kNewBankMapAttempts = 16;
 HeapString NewBankMapPath(const HeapString& replaced, std::int32_t attempt);
 
-// The largest bank map file that is loaded, 1 MiB: 127 banks take a few kilobytes, and a larger
-// file is none that this program wrote.
+// The largest bank map file that is loaded, and so saved, 1 MiB: 127 banks take a few kilobytes,
+// and a larger file is none that this program wrote.
 constexpr std::size_t kBankMapSizeLimit = 1 << 20;
 
 // The document of a first-time creation and its root element. Releases the root, then the

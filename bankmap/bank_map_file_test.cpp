@@ -234,6 +234,29 @@ TEST_F(SaveTest, AnEmptyRootIsSavedAndLoadsEmpty) {
   EXPECT_EQ(0, bankMap.Count());
 }
 
+// Nothing is saved that the next load would refuse: a document of kBankMapSizeLimit bytes is
+// saved and loads, one a byte longer leaves the file as it was.
+TEST_F(SaveTest, ADocumentLargerThanTheLoadTakesIsNotSaved) {
+  auto noted = [](std::size_t note, XmlDocument& document) {
+    std::string text = Items("<Item ID=\"3\" Bank=\"1\" Note=\"" + std::string(note, 'x') + "\"/>");
+    ASSERT_TRUE(document.Create() && document.Load(std::vector<char>(text.begin(), text.end())));
+  };
+  XmlDocument document;
+  noted(0, document);
+  std::vector<char> bytes;
+  ASSERT_TRUE(document.Save(bytes));
+  const std::size_t note = kBankMapSizeLimit - bytes.size();
+  noted(note, document);
+  ASSERT_TRUE(SaveBankMap(document, folder.Directory()));
+  const std::string saved = Saved();
+  EXPECT_EQ(saved.size(), kBankMapSizeLimit);
+  EXPECT_TRUE(LoadPass().Run(folder.Directory(), bankMap));
+  noted(note + 1, document);
+  EXPECT_FALSE(SaveBankMap(document, folder.Directory()));
+  EXPECT_TRUE(Saved() == saved) << "the file was changed";
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"Vadro.xml"});
+}
+
 TEST_F(SaveTest, ASaveThatCannotCreateItsNewFileLeavesTheOldFileAsItWas) {
   const std::string old = Items("<Item ID=\"3\" Bank=\"1\"/>") + "\r\n<!-- kept -->\r\n";
   folder.Write("Vadro.xml", old);

@@ -56,7 +56,14 @@ ReplaceCheck FindReplacedFile(const char* path, ReplacedFile& file) {
   }
   BY_HANDLE_FILE_INFORMATION information;
   bool known = GetFileInformationByHandle(opened, &information) != FALSE;
-  HeapString finalPath = FinalPathOf(opened);
+  // Only a link (the name itself a reparse point; the handle shows its target) is resolved. A plain
+  // file is replaced by the path given, in the folder it was found in: the final path would also
+  // see through substituted drives and turn mapped ones into network paths, which may be longer
+  // than the path given or hold characters that the ANSI calls cannot name.
+  DWORD nameAttributes = GetFileAttributesA(path);
+  bool link =
+      nameAttributes != INVALID_FILE_ATTRIBUTES && (nameAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  HeapString finalPath = link ? FinalPathOf(opened) : HeapString();
   CloseHandle(opened);
   // A read-only file is never replaced (the system refuses it too, though not every system that
   // runs Windows programs does).

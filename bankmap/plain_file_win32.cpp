@@ -14,10 +14,12 @@ PlainFile::~PlainFile() {
 }
 
 bool PlainFile::Open(const char* path, std::uint64_t& size) {
-  // Others may read the file meanwhile, but neither write it nor put another file in its place.
-  // A folder does not open this way at all.
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  // Shared for everything: another program may hold the file open to write, delete or rename it
+  // (an editor, a backup or a synchronising tool) and the load still reads it. A folder does not
+  // open this way at all.
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   handle = reinterpret_cast<std::intptr_t>(file);
   // A pipe or a character device (a console, a port, a device file seen through a drive that maps

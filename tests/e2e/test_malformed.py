@@ -183,6 +183,12 @@ def padded(size):
     return text + b" " * (size - len(text))
 
 
+def noted(size):
+    """A bank map of `size` bytes that a save writes back whole: a note on its first entry fills it."""
+    text = ('<CDLibraryList><Item ID="3" Bank="1" Note=""/><Item ID="7" Bank="2"/></CDLibraryList>').encode()
+    return text.replace(b'Note=""', b'Note="' + b"x" * (size - len(text)) + b'"')
+
+
 def write(path, content, mode=None, size=None):
     with open(path, "wb") as f:
         f.write(content)
@@ -250,9 +256,10 @@ FILE_KINDS = [
     ("empty", lambda path: write(path, b""), "3,7", None, texts.CANNOT_LOAD_XML, None, {}),
     ("a directory", make_directory, "3,7", None, texts.CANNOT_LOAD_XML, None, {}),
     ("a FIFO", os.mkfifo, "3,7", None, texts.CANNOT_LOAD_XML, None, {}),  # a pipe to Wine
-    # The target is saved with its mode, and the link stays.
+    # The target is saved with its mode, and the link stays. Wine shows a link to a file as the file
+    # itself (only links to folders are reparse points there), so the save replaces it as a plain file.
     ("a link to a file", targeted(lambda target: write(target, MAP, 0o640)), "3,7,9", b"1\r",
-     DIALOGUE + texts.WARNING, ("target", MAP_WITH_9), {}),
+     DIALOGUE + texts.WARNING, ("target", MAP_WITH_9), {"wine": (DIALOGUE + texts.WARNING, ("file", MAP_WITH_9))}),
     # Creating the target would be following a link to make a file. Wine shows no such link at all,
     # and its rename replaces it.
     ("a link that leads nowhere", targeted(None), "", None, texts.FIRST_TIME + CANNOT_SAVE, None,
@@ -262,12 +269,15 @@ FILE_KINDS = [
     ("a byte over the size limit", lambda path: write(path, padded(SIZE_LIMIT + 1)), "3,7", None,
      texts.CANNOT_LOAD_XML, None, {}),
     ("at the size limit", lambda path: write(path, padded(SIZE_LIMIT)), "3,7", None, texts.WARNING, None, {}),
+    # With a new entry it would be over the limit: never saved, as the next load would refuse it.
+    ("at the size limit, gaining an entry", lambda path: write(path, noted(SIZE_LIMIT)), "3,7,9", b"1\r",
+     DIALOGUE + CANNOT_SAVE, None, {}),
     # Refused for root too, and for whoever may write the folder, whom a rename would let replace it.
     ("a read-only file", lambda path: write(path, MAP, 0o444), "3,7,9", b"1\r", DIALOGUE + CANNOT_SAVE, None, {}),
     ("a read-only folder", lambda path: lock_folder(os.path.dirname(path)), "", None,
      texts.FIRST_TIME + CANNOT_SAVE, None, {"bound": True}),
     ("a link whose target's folder is read-only", targeted(make_read_only_target_folder), "3,7,9", b"1\r",
-     DIALOGUE + CANNOT_SAVE, None, {"bound": True}),
+     DIALOGUE + CANNOT_SAVE, None, {"bound": True, "wine": (DIALOGUE + texts.WARNING, ("file", MAP_WITH_9))}),
 ]
 
 class MalformedFileTest(unittest.TestCase):
@@ -382,7 +392,7 @@ class FileKindTest(unittest.TestCase):
                 continue
             case.expected = out, saved
             cases.append(case)
-        self.assertEqual(len(cases) + len(skipped), 13)
+        self.assertEqual(len(cases) + len(skipped), 14)
         with concurrent.futures.ThreadPoolExecutor(PARALLEL) as pool:
             list(pool.map(Case.run, [case for case in cases if not (WINDOWS and case.answer)]))
         for case in cases:
