@@ -17,9 +17,9 @@
 // The frame (EBP) is set up first and described to the unwinder, so that an exception thrown by
 // what the thunk calls (in the tests) unwinds through it.
 asm(".text\n"
-    ".globl " VADRO_ASM_NAME(vadro_vendor_thunk) "\n"
+    ".globl " VADRO_ASM_NAME(VadroVendorThunk) "\n"
     ".p2align 4\n"
-    VADRO_ASM_NAME(vadro_vendor_thunk) ":\n"
+    VADRO_ASM_NAME(VadroVendorThunk) ":\n"
     "  .cfi_startproc\n"
     "  pushl %ebp\n"
     "  .cfi_def_cfa_offset 8\n"
@@ -52,9 +52,9 @@ asm(".text\n"
     "  ret\n"
     "  .cfi_endproc\n"
 
-    ".globl " VADRO_ASM_NAME(vadro_callback_trampoline) "\n"
+    ".globl " VADRO_ASM_NAME(VadroCallbackTrampoline) "\n"
     ".p2align 4\n"
-    VADRO_ASM_NAME(vadro_callback_trampoline) ":\n"
+    VADRO_ASM_NAME(VadroCallbackTrampoline) ":\n"
     "  .cfi_startproc\n"
     "  pushl %esi\n"
     "  .cfi_def_cfa_offset 8\n"
@@ -62,7 +62,7 @@ asm(".text\n"
     "  movl %esp, %esi\n"
     "  .cfi_def_cfa_register %esi\n"
     "  pushl 8(%esp)\n"  // the count, above the saved ESI and the return address
-    "  call " VADRO_ASM_NAME(vadro_device_change) "\n"
+    "  call " VADRO_ASM_NAME(VadroDeviceChange) "\n"
     "  movl %esi, %esp\n"
     "  .cfi_def_cfa_register %esp\n"
     "  popl %esi\n"
@@ -86,7 +86,7 @@ std::atomic<DeviceChangeCallback> programCallback{nullptr};
 std::int32_t MakeVendorCall(const VendorCall& call) {
   if (!VendorCallsWork()) return -1;
   std::intptr_t removed = 0;
-  std::int32_t result = vadro_vendor_thunk(call.entry, call.words, call.count, &removed);
+  std::int32_t result = VadroVendorThunk(call.entry, call.words, call.count, &removed);
   libraryConvention.Learn(4 * call.count, removed);
   return result;
 }
@@ -96,12 +96,12 @@ bool VendorCallsWork() { return libraryConvention.Current() != CallingConvention
 VendorWord CallbackWord(DeviceChangeCallback callback) {
   if (callback == nullptr) return 0;
   programCallback.store(callback);
-  return reinterpret_cast<VendorWord>(&vadro_callback_trampoline);
+  return reinterpret_cast<VendorWord>(&VadroCallbackTrampoline);
 }
 
 }  // namespace vadro
 
-int vadro_device_change(std::int32_t count) {
+int VadroDeviceChange(std::int32_t count) {
   vadro::DeviceChangeCallback callback = vadro::programCallback.load();
   if (callback != nullptr && vadro::VendorCallsWork()) callback(count);
   return vadro::libraryConvention.CallbackRemovesBytes();

@@ -11,15 +11,15 @@ extern "C" {
 // pointer back where it was before the words were pushed, whatever the library did with it.
 // Stores in `removed` how many bytes above the last word pushed the stack pointer stood when the
 // library returned: the bytes the library removed itself.
-std::int32_t vadro_vendor_thunk(vadro::VendorCall::Entry entry, const vadro::VendorWord* words, int count,
+std::int32_t VadroVendorThunk(vadro::VendorCall::Entry entry, const vadro::VendorWord* words, int count,
                                 std::intptr_t* removed);
 
 // The device-change callback as the library sees it: hands its one argument to
-// vadro_device_change and returns removing as many bytes as that answers (0 or 4). It keeps the
+// VadroDeviceChange and returns removing as many bytes as that answers (0 or 4). It keeps the
 // stack pointer in a register of its own, so what it calls cannot unbalance it.
-void vadro_callback_trampoline();
+void VadroCallbackTrampoline();
 
 // Hands a device change to the program's callback; answers the bytes that the trampoline removes.
-int vadro_device_change(std::int32_t count);
+int VadroDeviceChange(std::int32_t count);
 
 }  // extern "C"

@@ -53,7 +53,7 @@ TEST(VendorThunkTest, MeasuresWhatEachConventionRemovesAndKeepsTheStack) {
     std::intptr_t removed = -1;
     std::int32_t result = 0;
     for (int call = 0; call < 10000; ++call)
-      result = vadro_vendor_thunk(row.entry, words, row.count, &removed);
+      result = VadroVendorThunk(row.entry, words, row.count, &removed);
     EXPECT_EQ(StackPointer(), before) << row.what;
     EXPECT_EQ(removed, row.removed) << row.what;
     if (row.result != kUnchecked) {
@@ -65,7 +65,7 @@ TEST(VendorThunkTest, MeasuresWhatEachConventionRemovesAndKeepsTheStack) {
 TEST(VendorThunkTest, AnExceptionUnwindsThroughIt) {
   const VendorWord word = 1;
   std::intptr_t removed = 0;
-  EXPECT_THROW(vadro_vendor_thunk(EntryOf(&Throws), &word, 1, &removed), std::bad_alloc);
+  EXPECT_THROW(VadroVendorThunk(EntryOf(&Throws), &word, 1, &removed), std::bad_alloc);
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ HMODULE LoadFromProgramOrSystemFolder(const char* fileName) {
 
 // The full paths at which the library is looked for, in order: `count` of them.
 struct LibraryPaths {
-  char path[2][MAX_PATH];
+  char path[2][MAX_PATH]{};
   int count = 0;
 };
 
