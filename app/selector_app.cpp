@@ -19,7 +19,9 @@ SelectorApp::SelectorApp() : logFile(nullptr, nullptr) {}
 SelectorApp::~SelectorApp() = default;
 
 std::int32_t SelectorApp::Run() {
-  FindModuleDirectory(moduleDirectory);
+  // A folder cut from a path that did not come whole is not the program's own: the bank map stage
+  // then looks for no Vadro.xml there.
+  const bool directoryWhole = FindModuleDirectory(moduleDirectory);
   if (!logFile.SetDirectory(moduleDirectory.Text())) {
     ShowErrorBox("Cannot set a log file path.", "Error");
     return 0;
@@ -37,7 +39,7 @@ std::int32_t SelectorApp::Run() {
     ReportUnknownCallingConvention();
     return 0;
   }
-  if (!RunBankMapStage(moduleDirectory, deviceLibrary)) return 0;
+  if (!RunBankMapStage(moduleDirectory, directoryWhole, deviceLibrary)) return 0;
   RunSelection(discs, deviceLibrary);
   return 0;
 }

@@ -44,6 +44,12 @@ class FlasherStop {
   LedFlasher& flasher;
 };
 
+// Moves the cursor to column 0 of its row, so that the line written next takes the prompt's place.
+void ToStartOfRow() {
+  CellPosition cursor = consoleOut.CursorOrFallback();
+  consoleOut.SetCursor(CellPosition{0, cursor.row});
+}
+
 // Runs the dialogue for `devices`; on failure prints why and returns false. Nothing typed is kept
 // then: the document is dropped unsaved by the caller.
 bool AssignBanksReporting(XmlDocument& document, XmlElement& root, const PooledList& devices) {
@@ -52,6 +58,8 @@ bool AssignBanksReporting(XmlDocument& document, XmlElement& root, const PooledL
     return true;
   } catch (const InputEnded&) {
     WriteText(kInputEnded);
+  } catch (const BlinkingNotStarted&) {
+    // Its line has been written.
   } catch (...) {
     WriteText(kCannotForm);
   }
@@ -95,6 +103,12 @@ void AssignBanks(XmlDocument& document, XmlElement& root, const PooledList& devi
     try {
       FlasherStop stop(flasher);
       flasher.Start();
+      // Without its thread nothing blinks: the user could not tell which carousel the number is for.
+      if (flasher.Handle() == nullptr) {
+        ToStartOfRow();
+        WriteFormatted("The device (internal number %d) cannot be made to blink.\r\n", device);
+        throw BlinkingNotStarted();
+      }
       bank = ReadBankNumber();
     } catch (const EntryInterrupted& interrupted) {
       // The flasher has stopped with the indicator off; now the program ends as asked.
@@ -102,14 +116,13 @@ void AssignBanks(XmlDocument& document, XmlElement& root, const PooledList& devi
       throw;
     }
     XmlElement item = AppendItem(document, root, device, bank);
-    CellPosition cursor = consoleOut.CursorOrFallback();
-    consoleOut.SetCursor(CellPosition{0, cursor.row});
+    ToStartOfRow();
     WriteFormatted("The device (internal number %d) was assigned to the bank %d\r\n", device, bank);
   }
 }
 
-bool RunBankMapStage(const HeapString& moduleDirectory, PooledMap& bankMap) {
-  switch (BankMapFilePresence(moduleDirectory)) {
+bool RunBankMapStage(const HeapString& moduleDirectory, bool whole, PooledMap& bankMap) {
+  switch (whole ? BankMapFilePresence(moduleDirectory) : FilePresence::Unknown) {
     case FilePresence::Present:
       break;
     case FilePresence::Absent:

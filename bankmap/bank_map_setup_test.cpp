@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/path_separator.h"
+#include "base/thread_platform.h"
 #include "console/interruption.h"
 #include "device/device_library_ref.h"
 #include "tests/support/bank_map_files.h"
@@ -40,9 +41,19 @@ const std::string kInputEnded = "\r\nInput ended before a bank number was entere
 const std::string kCannotForm = "\r\nCannot form initializing xml.\r\n";
 const std::string kCannotSave = "\r\nCannot save initialization file (Vadro.xml).\r\n";
 
+std::string CannotBlink(int device) {
+  return "The device (internal number " + std::to_string(device) + ") cannot be made to blink.\r\n";
+}
+
 std::string Assigned(int device, int bank) {
   return "The device (internal number " + std::to_string(device) + ") was assigned to the bank " +
          std::to_string(bank) + "\r\n";
+}
+
+// A thread start that fails, as under a limit on the number of processes.
+ThreadHandle NoThread(WorkerThread* /*worker*/, std::uint32_t* threadId) {
+  *threadId = 0;
+  return nullptr;
 }
 
 // A keyboard whose reading fails, as running out of memory would.
@@ -74,15 +85,16 @@ void NoteEnd(int noted) { endedAs = noted; }
 class BankMapStageTest : public SimulatedDeviceTest {
  protected:
   // Runs the stage with `devices` attached and `keys` typed, for the scratch folder or the folder
-  // `inside` it; returns its result.
-  bool RunStage(const char* devices, const std::string& keys, const std::string& inside = "") {
+  // `inside` it, given as a `whole` folder or as one cut from the program's path; returns its result.
+  bool RunStage(const char* devices, const std::string& keys, const std::string& inside = "",
+                bool whole = true) {
     SetVariable("USBCD_SIM_DEVICES", devices);
     screen.Type(keys);
     DeviceLibraryRef bankMapRef;
     CapturedOutput captured;
     HeapString directory = folder.Directory();
     if (!inside.empty()) directory.Append((inside + kPathSeparator).c_str());
-    bool result = RunBankMapStage(directory, bankMapRef);
+    bool result = RunBankMapStage(directory, whole, bankMapRef);
     output = captured.Text();
     banks.clear();
     for (std::int32_t bank = 1; bank <= 127; ++bank) {
@@ -138,7 +150,7 @@ TEST_F(BankMapStageTest, FirstUseWithOneOrNoDevice) {
   SetVariable("USBCD_SIM_DEVICES", "");
   DeviceLibraryRef bankMap;
   CapturedOutput captured;
-  ASSERT_TRUE(RunBankMapStage(empty.Directory(), bankMap));
+  ASSERT_TRUE(RunBankMapStage(empty.Directory(), true, bankMap));
   EXPECT_EQ(captured.Text(), kFirstTime + kCreated);
   EXPECT_EQ(bankMap.Count(), 0);
   EXPECT_NE(empty.Read("Vadro.xml").find("CDLibraryList"), std::string::npos);
@@ -196,11 +208,27 @@ TEST_F(BankMapStageTest, InputEndingDuringTheDialogueSavesNothing) {
   EXPECT_EQ(Xml(), listed);
 }
 
-TEST_F(BankMapStageTest, AFailureInsideTheFirstTimeDialogueSavesNothing) {
-  FailingKeyboard keyboard;
-  EXPECT_FALSE(RunStage("3,7", ""));
-  EXPECT_EQ(output, kFirstTime + kPrompt + kCannotForm);
+TEST_F(BankMapStageTest, AFailureInsideTheDialogueSavesNothing) {
+  {
+    FailingKeyboard keyboard;
+    EXPECT_FALSE(RunStage("3,7", ""));
+    EXPECT_EQ(output, kFirstTime + kPrompt + kCannotForm);
+    EXPECT_FALSE(folder.Has("Vadro.xml"));
+  }
+  // A flasher whose thread cannot start: nothing blinks, so no number is asked for; one line says
+  // so, and nothing typed is read or kept.
+  thread_platform::CreateWorkerFunction system = thread_platform::SetCreateWorkerFunction(NoThread);
+  EXPECT_FALSE(RunStage("3,7", "1\r2\r"));
+  EXPECT_EQ(output, kFirstTime + kPrompt + CannotBlink(3));
   EXPECT_FALSE(folder.Has("Vadro.xml"));
+  const std::string listed = "<CDLibraryList><Item ID=\"3\" Bank=\"1\"/></CDLibraryList>";
+  folder.Write("Vadro.xml", listed);
+  EXPECT_FALSE(RunStage("3,7", ""));
+  EXPECT_EQ(output, kOneNew + kPrompt + CannotBlink(7));
+  thread_platform::SetCreateWorkerFunction(system);
+  EXPECT_EQ(screen.KeysLeft(), 4u);
+  EXPECT_EQ(Xml(), listed);
+  EXPECT_TRUE(CallsOf("USBCDLEDON").empty());
 }
 
 TEST_F(BankMapStageTest, CtrlCWhileADeviceBlinksSwitchesItOffAndEndsTheProgram) {
@@ -229,6 +257,20 @@ TEST_F(BankMapStageTest, AFolderThatCannotBeCheckedOrWrittenEndsTheStageWithItsM
   // No such folder: the file is absent, and the first-time save fails.
   EXPECT_FALSE(RunStage("3", "1\r", "missing"));
   EXPECT_EQ(output, kFirstTime + kPrompt + Assigned(3, 1) + kCannotSave);
+  // A folder cut from the program's path: a Vadro.xml there is another one, neither read nor
+  // replaced, and none is made where there is none.
+  const std::string listed = "<CDLibraryList><Item ID=\"3\" Bank=\"1\"/></CDLibraryList>";
+  folder.Write("Vadro.xml", listed);
+  EXPECT_FALSE(RunStage("3,7", "1\r", "", false));
+  EXPECT_EQ(output, "\r\nCannot check for Vadro.xml.\r\n");
+  EXPECT_EQ(Xml(), listed);
+  EXPECT_TRUE(banks.empty());
+  EXPECT_EQ(screen.KeysLeft(), 2u);
+  folder.MakeFolder("empty");
+  EXPECT_FALSE(RunStage("3", "1\r", "empty", false));
+  EXPECT_EQ(output, "\r\nCannot check for Vadro.xml.\r\n");
+  EXPECT_EQ(CallsOf("USBCDReset"), std::vector<std::string>{"USBCDReset 3 = 0"});
+  EXPECT_FALSE(folder.Has("empty/Vadro.xml"));
 }
 
 TEST_F(BankMapStageTest, AFailedSaveKeepsTheOldFile) {

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +31,30 @@ HeapString DirectoryOf(const char* path) {
   if (slash == 0) return HeapString("/");
   return text.Left(slash);
 }
+
+// A write past the process's limit on the size of a file (ulimit -f) raises SIGXFSZ, whose default
+// action ends the process and leaves the new file cut short; so would the terminal's handler
+// (console_io_posix.cpp), which then takes that action. While this lives the signal is ignored,
+// such a write fails with EFBIG, and the save fails as on any refused write. The signal's own
+// action comes back after, whichever it was.
+class FileSizeSignalIgnored {
+ public:
+  FileSizeSignalIgnored() {
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    restore = sigaction(SIGXFSZ, &ignore, &previous) == 0;
+  }
+  ~FileSizeSignalIgnored() {
+    if (restore) sigaction(SIGXFSZ, &previous, nullptr);
+  }
+  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
+
+ private:
+  struct sigaction previous = {};
+  bool restore = false;
+};
 
 constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
@@ -82,6 +107,7 @@ NewFileResult NewFile::Create(const char* path, const ReplacedFile& replaced) {
 
 bool NewFile::Write(const std::vector<char>& bytes) const {
   if (handle < 0) return false;
+  FileSizeSignalIgnored ignored;
   std::size_t written = 0;
   while (written < bytes.size()) {
     ssize_t done = write(static_cast<int>(handle), bytes.data() + written, bytes.size() - written);

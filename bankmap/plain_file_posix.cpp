@@ -13,8 +13,13 @@ PlainFile::~PlainFile() {
 }
 
 bool PlainFile::Open(const char* path, std::uint64_t& size) {
+  // The kind first, by name and through links as the open goes: opening a device can act on it (a
+  // tape rewinds, a watchdog is armed), and opening a named pipe wakes a writer that waits for it.
+  struct stat named = {};
+  if (stat(path, &named) != 0 || !S_ISREG(named.st_mode)) return false;
   // O_NONBLOCK: opening a named pipe would otherwise wait for a writer; O_NOCTTY: a terminal
-  // device must not become the controlling terminal on the way to being refused.
+  // device must not become the controlling terminal on the way to being refused. Both still
+  // matter for a name that is swapped after the check above.
   int opened;
   do {
     opened = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

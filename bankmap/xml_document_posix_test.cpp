@@ -1,8 +1,13 @@
 // The Linux document beyond what both builds share: the text it saves is UTF-8 whatever the
 // loaded file declared, entities stay within libxml2's limits however they are used, and libxml2
-// itself prints nothing. And a save whose writes fail.
+// itself prints nothing. And a save whose writes fail, and a load that opens no pipe or device.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -10,6 +15,7 @@
 #include <vector>
 
 #include "bankmap/bank_map_file.h"
+#include "tests/support/captured_output.h"
 #include "tests/support/scratch_folder.h"
 
 namespace vadro {
@@ -102,12 +108,17 @@ TEST(XmlDocumentPosixTest, NothingIsPrintedByTheLibrary) {
   EXPECT_EQ("", ::testing::internal::GetCapturedStderr());
 }
 
-// The writes of a save fail here by the process's limit on the size of a file: the old file stays
-// as it was, the new one is removed, and no descriptor is left open.
+// The child's status: 0, or the sum of 1 (saved), 2 (a descriptor left open) and 4 (the signal's
+// action changed); 64 when the handler was called.
+void EndBySignalHandler(int /*signal*/) { _exit(64); }
+
+// The writes of a save fail here by the process's limit on the size of a file, whatever the action
+// of the signal that such a write raises: ignored, its default (which ends the process), or a
+// handler of the program's own (the terminal's, which ends it too). The save fails: the old file
+// stays as it was, the new one is removed, no descriptor is left open, and the signal's action is
+// as it was. Each save runs in a child process, which the signal would end.
 TEST(SavePosixTest, ASaveWhoseWritesFailLeavesTheOldFileAndNothingOpen) {
-  ScratchFolder folder;
   const std::string old = "<CDLibraryList/>";
-  folder.Write("Vadro.xml", old);
   BankMapDocument created;
   ASSERT_TRUE(created.Create());
   created.CreateRoot();
@@ -118,20 +129,81 @@ TEST(SavePosixTest, ASaveWhoseWritesFailLeavesTheOldFileAndNothingOpen) {
       count += entry.exists() ? 1 : 0;
     return count;
   };
-  int before = openFiles();
-  rlimit limit = {};
-  ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &limit));
-  rlimit small = limit;
-  small.rlim_cur = 100;
-  auto handler = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
-  bool saved = SaveBankMap(created.Document(), folder.Directory());
-  setrlimit(RLIMIT_FSIZE, &limit);
-  std::signal(SIGXFSZ, handler);
-  EXPECT_FALSE(saved);
-  EXPECT_EQ(old, folder.Read("Vadro.xml"));
-  EXPECT_EQ(std::vector<std::string>{"Vadro.xml"}, folder.Names());
-  EXPECT_EQ(before, openFiles());
+  for (void (*action)(int) : {SIG_IGN, SIG_DFL, EndBySignalHandler}) {
+    ScratchFolder folder;
+    folder.Write("Vadro.xml", old);
+    std::fflush(nullptr);
+    pid_t child = fork();
+    if (child == 0) {
+      std::signal(SIGXFSZ, action);
+      int before = openFiles();
+      rlimit small = {};
+      getrlimit(RLIMIT_FSIZE, &small);
+      small.rlim_cur = 100;
+      setrlimit(RLIMIT_FSIZE, &small);
+      bool saved = SaveBankMap(created.Document(), folder.Directory());
+      _exit((saved ? 1 : 0) | (openFiles() != before ? 2 : 0) |
+            (std::signal(SIGXFSZ, SIG_DFL) != action ? 4 : 0));
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ(old, folder.Read("Vadro.xml"));
+    EXPECT_EQ(std::vector<std::string>{"Vadro.xml"}, folder.Names());
+  }
+}
+
+// Vadro.xml that is a named pipe or a device, or a link to one, is refused without being opened:
+// opening one can act on it. The kernel reports every open of a watched node. (The device, of the
+// kind of /dev/null, is made only where this test may make one.)
+TEST(LoadPosixTest, APipeOrADeviceIsRefusedUnopened) {
+  ScratchFolder folder;
+  const std::string xml = folder.PathOf("Vadro.xml");
+  const std::string pipe = folder.PathOf("pipe");
+  const std::string device = folder.PathOf("device");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  const bool haveDevice = mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  auto opened = [watch] {
+    alignas(inotify_event) char events[4096];
+    bool any = false;
+    for (ssize_t got; (got = read(watch, events, sizeof events)) > 0;) {
+      for (ssize_t at = 0; at < got;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        any = any || (event->mask & IN_OPEN) != 0;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+    return any;
+  };
+  EXPECT_GE(inotify_add_watch(watch, pipe.c_str(), IN_OPEN), 0);
+  if (haveDevice) {
+    EXPECT_GE(inotify_add_watch(watch, device.c_str(), IN_OPEN), 0);
+  }
+  struct Row {
+    const char* name;
+    bool make;  // made as Vadro.xml itself, or else linked to
+    const std::string& node;
+  };
+  const Row rows[] = {
+      {"a pipe", true, pipe}, {"a link to a pipe", false, pipe}, {"a link to a device", false, device}};
+  for (const Row& row : rows) {
+    if (&row.node == &device && !haveDevice) continue;
+    unlink(xml.c_str());
+    EXPECT_EQ(0, row.make ? mkfifo(xml.c_str(), 0600) : symlink(row.node.c_str(), xml.c_str()));
+    if (row.make) {
+      EXPECT_GE(inotify_add_watch(watch, xml.c_str(), IN_OPEN), 0);
+    }
+    PooledMap bankMap;
+    CapturedOutput captured;
+    EXPECT_FALSE(LoadPass().Run(folder.Directory(), bankMap)) << row.name;
+    EXPECT_EQ("\r\nCannot load initialization file (Vadro.xml).\r\n", captured.Text()) << row.name;
+    EXPECT_FALSE(opened()) << row.name << " was opened";
+  }
+  close(watch);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The system side of WorkerThread: creating a thread that runs a worker, reading its exit code,
-// terminating it and releasing its handle. Internal to base/.
+// terminating it and releasing its handle. Internal to base/, but for the replacement of the
+// creation that tests install.
 #pragma once
 #include <cstdint>
 
@@ -11,6 +12,16 @@ namespace thread_platform {
 // Starts a thread that returns worker->Run() as its exit code. Writes the new thread's
 // identifier into `threadId` before returning; returns null (and starts nothing) on failure.
 ThreadHandle CreateWorker(WorkerThread* worker, std::uint32_t* threadId);
+
+using CreateWorkerFunction = ThreadHandle (*)(WorkerThread* worker, std::uint32_t* threadId);
+
+// How WorkerThread::Start creates its thread: through `function`, with CreateWorker's contract, in
+// place of CreateWorker (null: CreateWorker again). Returns the one it replaces. Kept in the
+// program for the tests, which cannot otherwise make a thread fail to start.
+CreateWorkerFunction SetCreateWorkerFunction(CreateWorkerFunction function);
+
+// Starts the thread of `worker` through the installed function, or CreateWorker.
+ThreadHandle StartWorker(WorkerThread* worker, std::uint32_t* threadId);
 
 // The thread's exit code (WorkerThread::kStillActive while it runs); false when it cannot be read.
 bool GetExitCode(ThreadHandle handle, std::uint32_t* exitCode);

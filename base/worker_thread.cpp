@@ -42,7 +42,7 @@ std::int32_t WorkerThread::PumpMessages() { return thread_platform::PumpMessages
 
 void WorkerThread::Start() {
   // The new thread may run before `handle` is set; Run never reads it.
-  handle = thread_platform::CreateWorker(this, &threadId);
+  handle = thread_platform::StartWorker(this, &threadId);
 }
 
 void WorkerThread::Stop() {

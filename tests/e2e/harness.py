@@ -41,9 +41,17 @@ class Workspace:
         self.trace = os.path.join(self.dir, "calls.trace")
         self.xml = os.path.join(self.dir, "Vadro.xml")
 
-    def command(self, args):
-        exe = os.path.join(self.dir, EXE_NAME)
+    def command(self, args, folder=None):
+        """The command that runs the program in this workspace, or its copy in `folder`."""
+        exe = os.path.join(folder or self.dir, EXE_NAME)
         return windows_command(exe, *args) if WINDOWS else [exe] + list(args)
+
+    def copy_program(self, folder):
+        """Copies the program (with its library) into `folder`, which it makes."""
+        os.makedirs(folder)
+        for name in (EXE_NAME, "USBCDDLL.dll"):
+            if os.path.exists(os.path.join(self.dir, name)):
+                shutil.copy2(os.path.join(self.dir, name), folder)
 
     def env(self, devices="3,7", **sim):
         env = dict(os.environ)
@@ -55,9 +63,10 @@ class Workspace:
             env["USBCD_SIM_" + key.upper()] = str(value)
         return env
 
-    def run(self, args, devices="3,7", stdin=b"", timeout=180, **sim):
-        """Runs with stdout and stderr redirected; returns (exit status, stdout bytes, stderr bytes)."""
-        done = subprocess.run(self.command(args), input=stdin, capture_output=True, cwd=self.dir,
+    def run(self, args, devices="3,7", stdin=b"", timeout=180, folder=None, **sim):
+        """Runs with stdout and stderr redirected, from the workspace's folder, the program there or
+        its copy in `folder`; returns (exit status, stdout bytes, stderr bytes)."""
+        done = subprocess.run(self.command(args, folder), input=stdin, capture_output=True, cwd=self.dir,
                               env=self.env(devices, **sim), timeout=timeout)
         return done.returncode, done.stdout, done.stderr
 

@@ -98,19 +98,29 @@ class SelectionTest(E2ETest):
         with open(self.ws.xml) as f:
             self.assertRegex(f.read(), r'ID="3" Bank="1".*ID="7" Bank="2"')
 
-    def test_broken_bank_map_ends_the_run_with_its_message(self):
-        for content, message in ((b"<CDLibraryList><Item ID=", texts.CANNOT_LOAD_XML),
-                                 (b"<CDLibraryList><!-- x --></CDLibraryList>", texts.WRONG_FORMAT)):
-            with open(self.ws.xml, "wb") as f:
+    def test_bank_map_that_cannot_be_used_ends_the_run_with_its_message(self):
+        # The last row: the program in a folder whose path (over 270 bytes) does not come whole. Cut, it
+        # names the folder above, where another installation's bank map lies: that one is neither read
+        # nor changed, and no Vadro.xml is made anywhere.
+        deep = os.path.join(self.ws.dir, "f" * 90, "g" * 200)
+        self.ws.copy_program(deep)
+        listed = b'<CDLibraryList><Item ID="3" Bank="1"/><Item ID="7" Bank="2"/></CDLibraryList>'
+        for folder, xml, content, message in (
+                (None, self.ws.xml, b"<CDLibraryList><Item ID=", texts.CANNOT_LOAD_XML),
+                (None, self.ws.xml, b"<CDLibraryList><!-- x --></CDLibraryList>", texts.WRONG_FORMAT),
+                (deep, os.path.join(os.path.dirname(deep), "Vadro.xml"), listed, texts.CANNOT_CHECK_XML)):
+            with open(xml, "wb") as f:
                 f.write(content)
-            status, out, _ = self.ws.run(["25"])
+            status, out, _ = self.ws.run(["25"], folder=folder)
             self.assertEqual(status, 0)
             self.assertEqual(out, message)
             lines = self.ws.trace_lines()
             self.assertEqual(lines[-1][1], "CloseUSBCDLibrary = 0")
             self.assertEqual(trace_checks.selection_calls(lines), [])
-            with open(self.ws.xml, "rb") as f:
+            with open(xml, "rb") as f:
                 self.assertEqual(f.read(), content)
+            os.remove(xml)
+        self.assertEqual([name for _, _, names in os.walk(self.ws.dir) for name in names if name == "Vadro.xml"], [])
 
 
 if __name__ == "__main__":

@@ -24,6 +24,7 @@ PROMPT = "The flashing device will be number: "
 NEW_DEVICE = "New device was found. Please, assign identification number for it (from 1 to 127)."
 NEW_DEVICES = "New devices were found. Please, assign identification numbers for them (from 1 to 127)."
 
+CANNOT_CHECK_XML = b"\r\nCannot check for Vadro.xml.\r\n"
 CANNOT_LOAD_XML = b"\r\nCannot load initialization file (Vadro.xml).\r\n"
 WRONG_FORMAT = b"\r\nWrong file format (Vadro.xml) or internal xml error.\r\n"
 INPUT_ENDED = b"\r\nInput ended before a bank number was entered.\r\n"
