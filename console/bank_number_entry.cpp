@@ -42,15 +42,23 @@ std::int64_t CellIndex(CellPosition position, std::int32_t width) {
   return static_cast<std::int64_t>(position.row) * width + position.column;
 }
 
+// A negative index is a cell of a row above the screen's first: a text that has scrolled its start
+// off the screen keeps counting from there.
 CellPosition CellOf(std::int64_t index, std::int32_t width) {
-  return CellPosition{static_cast<std::int16_t>(index % width), static_cast<std::int16_t>(index / width)};
+  std::int64_t row = index >= 0 ? index / width : -((-index + width - 1) / width);
+  return CellPosition{static_cast<std::int16_t>(index - row * width), static_cast<std::int16_t>(row)};
 }
+
+// The first cell of a text from `start` that is still on the screen: the screen's first cell when
+// its start has left the screen at the top (on a screen of a few rows).
+CellPosition FirstShown(CellPosition start) { return start.row < 0 ? CellPosition{0, 0} : start; }
 
 // Where the text of `length` cells written from `began` now starts, by the console's report `info`;
 // counting back from the cursor on its own row alone would miss a start on the row above when the
 // text has run past the end of a row. Two console behaviours are taken into account:
 // - a console that scrolled while the text went on to a new row has moved the start up with it:
-//   the cursor is then whole rows short of where `began` and the text put it;
+//   the cursor is then whole rows short of where `began` and the text put it (on a screen of a few
+//   rows the start may have left it: a row above the first);
 // - a terminal that reported `began` on the last cell of a row while its next character goes to the
 //   row below (its pending line wrap) puts the cursor one cell further than `began` says.
 CellPosition StartOfText(const ScreenBufferInfo& info, CellPosition began, std::int32_t length) {
@@ -60,7 +68,7 @@ CellPosition StartOfText(const ScreenBufferInfo& info, CellPosition began, std::
   if (cursor > expected) return CellOf(cursor - length, width);
   std::int64_t scrolledRows = (expected - cursor) / width;
   CellPosition start = began;
-  start.row = static_cast<std::int16_t>(scrolledRows < start.row ? start.row - scrolledRows : 0);
+  start.row = static_cast<std::int16_t>(start.row - scrolledRows);
   return start;
 }
 
@@ -99,17 +107,20 @@ bool Follow(CellPosition& start, std::int32_t length, LayoutChanges& seen) {
   return true;
 }
 
-// Blanks the last of the `length` digits echoed from `began` and puts the cursor on its cell. The
-// cell is counted from the entry's start, not taken as the one before the cursor: a terminal whose
-// wrap is pending after a digit in a row's last cell still shows its cursor on that digit. Without
-// the console's report nothing is blanked.
-void EraseLastDigit(CellPosition began, std::int32_t length) {
+// Blanks the last of the `length` digits echoed from `began` and puts the cursor on its cell, where
+// the entry now ends; `began` follows the entry's start. The cell is counted from the entry's start,
+// not taken as the one before the cursor: a terminal whose wrap is pending after a digit in a row's
+// last cell still shows its cursor on that digit. Where that digit has left the screen at the top,
+// the cursor goes to the screen's first cell (the one after it), where the next digit then shows.
+// Without the console's report nothing is blanked.
+void EraseLastDigit(CellPosition& began, std::int32_t length) {
   ScreenBufferInfo info{};
   if (!consoleOut.ScreenInfo(info) || info.width <= 0) return;
-  CellPosition digit =
-      CellOf(CellIndex(StartOfText(info, began, length), info.width) + length - 1, info.width);
+  std::int64_t last = CellIndex(StartOfText(info, began, length), info.width) + length - 1;
+  CellPosition digit = FirstShown(CellOf(last, info.width));
   consoleOut.SetCursor(digit);
   consoleOut.FillCharacter(0, 1, digit);
+  began = CellOf(CellIndex(digit, info.width) - (length - 1), info.width);
 }
 
 // Reads keystrokes into `entry`, echoed from `began` on, until Enter or a key whose first code is
@@ -135,7 +146,8 @@ void TypeEntry(HeapString& entry, CellPosition& began, LayoutChanges& seen) {
 // Shows the warning in red from `start` over the typed digits until a key is pressed (the key is
 // not kept) or 300 polls of 10 ms have passed, then blanks it and puts the cursor where it began,
 // which it returns: a warning that ran past the last row has scrolled the screen, and its start
-// with it. Only then is the console asked again, and the wait for its answer is part of the 3 s.
+// with it, or off a screen of a few rows, whose first cell it then begins at. Only then is the
+// console asked again, and the wait for its answer is part of the 3 s.
 CellPosition ShowWarning(CellPosition start, LayoutChanges& seen) {
   consoleOut.SetCursor(start);
   ScreenBufferInfo info{};
@@ -157,7 +169,9 @@ CellPosition ShowWarning(CellPosition start, LayoutChanges& seen) {
     }
     SleepMs(kWarningPollMs);
   }
-  if (Follow(start, kWarningLength, seen)) {
+  bool followed = Follow(start, kWarningLength, seen);
+  start = FirstShown(start);
+  if (followed) {
     consoleOut.FillCharacter(0, kWarningLength, start);
     consoleOut.FillAttribute(noted, kWarningLength, start);
   }
@@ -175,7 +189,7 @@ std::int32_t ReadBankNumber() {
   for (;;) {
     TypeEntry(entry, began, seen);
     std::int32_t number = entry.ToInteger();
-    CellPosition start = StartNow(began, entry.Length());
+    CellPosition start = FirstShown(StartNow(began, entry.Length()));
     if (number >= kLowestBank && number <= kHighestBank) {
       consoleOut.SetCursor(start);
       consoleOut.FillCharacter(0, kMaxDigits, start);

@@ -8,13 +8,14 @@
 // Keys need the terminal's line editing and echo off for the whole time that keys may be read, or
 // typed keys would show and wait for Enter. That mode is set at the first key read or cursor
 // request and kept until the process ends; the terminal's own settings are put back on every way
-// out: at exit, and on the signals that end or stop the process (Ctrl + C, SIGTERM, a hang-up, an
-// abort after an uncaught exception), each then taking its default action. Ctrl + C still sends
-// SIGINT, as the terminal's signal keys stay on. Ctrl + Z gives the shell its terminal as it was,
-// and the program's mode comes back when the process goes on: after the shell continues it, or at
-// once when there is no shell to stop it (a process group that the kernel does not stop, such as a
-// terminal's own command). A new size of the terminal and a continue are counted (Changes), so
-// that cells measured before are measured again.
+// out: at exit, and on every signal whose default action ends or stops the process (Ctrl + C,
+// SIGTERM, a hang-up, an abort after an uncaught exception, a timer, a limit reached, a trap, ...),
+// each then taking its default action. Ctrl + C still sends SIGINT, as the terminal's signal keys
+// stay on. Ctrl + Z gives the shell its terminal as it was, and the program's mode comes back when
+// the process goes on: after the shell continues it, or at once when there is no shell to stop it
+// (a process group that the kernel does not stop, such as a terminal's own command). A new size of
+// the terminal and a continue are counted (Changes), so that cells measured before are measured
+// again.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -26,6 +27,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -33,17 +35,13 @@
 #include "console/console_io.h"
 #include "console/interruption.h"
 #include "console/terminal_console_io.h"
-#include "console/terminal_key_decoder.h"
+#include "console/terminal_input.h"
 #include "console/terminal_sequences.h"
 
 namespace vadro {
 
 namespace {
 
-// A terminal answers a cursor position request at once; one that has not answered by then never will.
-constexpr int kCursorReportTimeoutMs = 1000;
-// The bytes of one key's escape sequence come together; a gap this long ends the key.
-constexpr int kSequenceGapMs = 100;
 constexpr int kStdInput = 0;
 
 // ---- The terminal's settings, saved and restored (also from signal handlers, so plain data). ----
@@ -57,7 +55,14 @@ struct TerminalSettings {
 TerminalSettings settings;
 
 const char kNormalColours[] = "\x1b[0m";
-const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT};
+// The signals whose default action ends the process: requests to end the program from outside it
+// (a key, another process, a timer, a reader of its output that has gone), which the bank number
+// entry holds (console/interruption.h), ...
+const int kEndingSignals[] = {SIGINT,    SIGTERM, SIGHUP,  SIGQUIT, SIGALRM,
+                              SIGVTALRM, SIGPROF, SIGUSR1, SIGUSR2, SIGPIPE};
+// ... and those that come from what the process itself did (an abort, a resource limit reached, a
+// trap, a bad system call), which are never held: going on could only make them worse.
+const int kEndingFaults[] = {SIGABRT, SIGXCPU, SIGXFSZ, SIGTRAP, SIGSYS};
 
 // Async-signal-safe.
 void PutTerminalBack() {
@@ -75,10 +80,15 @@ std::atomic<std::uint32_t> resizes{0};
 std::atomic<std::uint32_t> continues{0};
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free, "counted in signal handlers");
 
+bool IsEndingFault(int signalNumber) {
+  return std::any_of(std::begin(kEndingFaults), std::end(kEndingFaults),
+                     [signalNumber](int fault) { return fault == signalNumber; });
+}
+
 void OnEndingSignal(int signalNumber) {
   // Held during the bank number entry, which ends the program itself once the carousel's
-  // indicator is off; an abort is never held.
-  if (signalNumber != SIGABRT && NoteInterruption(signalNumber)) return;
+  // indicator is off.
+  if (!IsEndingFault(signalNumber) && NoteInterruption(signalNumber)) return;
   PutTerminalBack();
   signal(signalNumber, SIG_DFL);
   raise(signalNumber);  // delivered with its default action once this handler returns
@@ -154,8 +164,6 @@ void WriteAll(int fd, const std::string& bytes) {
   }
 }
 
-enum class ReadResult { kData, kTimeout, kEnded };
-
 // Appends what `fd` has to `into`, waiting at most `timeoutMs` (-1: as long as it takes).
 // How often a long wait for input looks for a request to end the program that it missed.
 constexpr int kNotedCheckMs = 100;
@@ -170,7 +178,7 @@ ReadResult ReadSome(int fd, std::string& into, int timeoutMs) {
     int wait = kNotedCheckMs;
     if (timeoutMs >= 0) {
       auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      wait = left > 0 ? static_cast<int>(std::min<long long>(left, kNotedCheckMs)) : 0;
+      wait = left > 0 ? static_cast<int>(std::min<std::int64_t>(left, kNotedCheckMs)) : 0;
     }
     pollfd ready = {fd, POLLIN, 0};
     int polled = poll(&ready, 1, wait);
@@ -190,6 +198,16 @@ ReadResult ReadSome(int fd, std::string& into, int timeoutMs) {
     return ReadResult::kEnded;
   }
 }
+
+// The bytes of a descriptor, for TerminalInput.
+class DescriptorBytes : public TerminalBytes {
+ public:
+  explicit DescriptorBytes(int fd) : fd(fd) {}
+  ReadResult Read(std::string& into, int withinMs) override { return ReadSome(fd, into, withinMs); }
+
+ private:
+  int fd;
+};
 
 // A terminal other than standard input, in the key mode while this lives: where the cursor report
 // comes from when standard input is not the terminal.
@@ -238,39 +256,35 @@ class PosixTerminal : public Terminal {
   }
 
   // The answer comes on the terminal's input: standard input when that is the terminal (keys
-  // typed meanwhile are kept for ReadKey), else the process's controlling terminal.
+  // typed meanwhile are kept for ReadKey), else the process's controlling terminal (whose keys are
+  // not read). Answers that come too late are dropped there, at the latest as the process ends.
   bool ReportCursor(int stream, CellPosition& cursor) override {
+    auto send = [stream] { WriteAll(stream, kCursorPositionRequest); };
     if (isatty(kStdInput)) {
       EnterKeyMode();
-      return AwaitCursorReport(stream, kStdInput, cursor, true);
+      DropLateAnswersAtExit(this);
+      DescriptorBytes bytes(kStdInput);
+      return keys.AwaitCursorReport(bytes, send, cursor);
     }
+    DropLateAnswersAtExit(this);
     ControllingTerminal terminal;
     if (terminal.fd < 0) return false;
-    return AwaitCursorReport(stream, terminal.fd, cursor, false);
+    DescriptorBytes bytes(terminal.fd);
+    bool found = elsewhere.AwaitCursorReport(bytes, send, cursor);
+    elsewhere.ForgetKeys();
+    return found;
   }
 
   int ReadKey() override {
     EnterKeyMode();
-    for (;;) {
-      if (pending.empty() && ReadSome(kStdInput, pending, -1) != ReadResult::kData) return kNoMoreKeys;
-      const auto* bytes = reinterpret_cast<const unsigned char*>(pending.data());
-      DecodedKey key = DecodeTerminalKey(bytes, pending.size(), false);
-      if (key.length == 0) {
-        if (ReadSome(kStdInput, pending, kSequenceGapMs) == ReadResult::kData) continue;
-        bytes = reinterpret_cast<const unsigned char*>(pending.data());
-        key = DecodeTerminalKey(bytes, pending.size(), true);
-      }
-      pending.erase(0, key.length);
-      return key.code;
-    }
+    DescriptorBytes bytes(kStdInput);
+    return keys.ReadKey(bytes);
   }
 
   bool KeyWaiting() override {
     EnterKeyMode();
-    if (!pending.empty()) return true;
-    // Ended input counts as waiting: the read that follows reports the end at once.
-    pollfd ready = {kStdInput, POLLIN, 0};
-    return poll(&ready, 1, 0) > 0;
+    DescriptorBytes bytes(kStdInput);
+    return keys.KeyWaiting(bytes);
   }
 
   // The echo goes to the terminal the user types on, never into redirected output.
@@ -300,6 +314,7 @@ class PosixTerminal : public Terminal {
     settings.keyMode.c_cc[VMIN] = 1;
     settings.keyMode.c_cc[VTIME] = 0;
     for (int signalNumber : kEndingSignals) HandleUnlessIgnored(signalNumber, OnEndingSignal);
+    for (int signalNumber : kEndingFaults) HandleUnlessIgnored(signalNumber, OnEndingSignal);
     HandleUnlessIgnored(SIGTSTP, OnStopSignal, SIGTTOU);
     InstallHandler(SIGCONT, OnContinue, SIGTTOU);
     InstallHandler(SIGWINCH, OnResize);
@@ -308,28 +323,31 @@ class PosixTerminal : public Terminal {
     tcsetattr(kStdInput, TCSANOW, &settings.keyMode);
   }
 
-  bool AwaitCursorReport(int outputFd, int inputFd, CellPosition& cursor, bool keepKeys) {
-    WriteAll(outputFd, kCursorPositionRequest);
-    std::string received;
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kCursorReportTimeoutMs);
-    bool found = false;
-    for (;;) {
-      std::size_t at = 0;
-      std::size_t length = 0;
-      if (FindCursorReport(received, cursor, at, length)) {
-        received.erase(at, length);
-        found = true;
-        break;
+  // At the first request, sees to it that the answers still owed are read as the process ends
+  // (before the terminal's settings are put back, which the key mode registered first), so that
+  // the shell does not read them. Only in the foreground: a read in the background would stop the
+  // process.
+  static void DropLateAnswersAtExit(PosixTerminal* terminal) {
+    static PosixTerminal* atExit = nullptr;
+    if (atExit != nullptr) return;
+    atExit = terminal;
+    std::atexit([] {
+      if (atExit->keys.OwesAnswers() && isatty(kStdInput) && InForeground()) {
+        DescriptorBytes bytes(kStdInput);
+        atExit->keys.DropLateAnswers(bytes);
       }
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0 || ReadSome(inputFd, received, static_cast<int>(left)) != ReadResult::kData) break;
-    }
-    if (keepKeys) pending += received;
-    return found;
+      // The requests went to standard output, the terminal's screen.
+      if (atExit->elsewhere.OwesAnswers() && tcgetpgrp(STDOUT_FILENO) == getpgrp()) {
+        ControllingTerminal controlling;
+        if (controlling.fd < 0) return;
+        DescriptorBytes bytes(controlling.fd);
+        atExit->elsewhere.DropLateAnswers(bytes);
+      }
+    });
   }
 
-  std::string pending;  // bytes read from standard input and not yet taken as keys
+  TerminalInput keys;       // standard input, when it is the terminal
+  TerminalInput elsewhere;  // the controlling terminal, when standard input is not the terminal
   bool keyModeTried = false;
 };
 

@@ -102,7 +102,8 @@ class TerminalSession {
     (void)n;
   }
 
-  // The child's wait status once it has ended (-1 when it does not end within 5 s).
+  // The child's wait status once it has ended (-1 when it does not end within 5 s); what it wrote
+  // meanwhile is kept in `output`.
   int Status() {
     Clock::time_point deadline = Clock::now() + std::chrono::seconds(5);
     while (Clock::now() < deadline) {
@@ -113,7 +114,8 @@ class TerminalSession {
       }
       char buffer[256];
       pollfd ready = {master, POLLIN, 0};
-      if (poll(&ready, 1, 10) > 0 && read(master, buffer, sizeof buffer) > 0) continue;
+      ssize_t n = poll(&ready, 1, 10) > 0 ? read(master, buffer, sizeof buffer) : 0;
+      if (n > 0) output.append(buffer, static_cast<std::size_t>(n));
     }
     return -1;
   }
@@ -132,6 +134,15 @@ class TerminalSession {
       usleep(1000);
     }
     return false;
+  }
+
+  // True when bytes typed or answered on the terminal are left unread, for the shell to read.
+  bool InputLeft() const {
+    termios raw = Settings();
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON);  // a line not ended is readable then too
+    tcsetattr(terminal, TCSANOW, &raw);
+    pollfd ready = {terminal, POLLIN, 0};
+    return poll(&ready, 1, 0) > 0;
   }
 
   bool SettingsAsFound() const {
@@ -221,7 +232,38 @@ TEST(PosixConsoleTest, TheWarningIsBrightRedAndGoesWithAKey) {
   EXPECT_EQ(WEXITSTATUS(status), 9);
 }
 
+// Four requests: answered in time, given up, in time, given up; the program then ends.
+int FourRequests() {
+  CellPosition cursor[4];
+  for (CellPosition& each : cursor) each = consoleOut.CursorOrFallback();
+  bool givenUp = cursor[1] == kFallbackPosition && cursor[3] == kFallbackPosition;
+  return cursor[0].row == 1 && givenUp ? cursor[2].row : 99;
+}
+
+// An answer that comes after its request was given up is read and dropped: the one that comes
+// before a later request's answer is not taken for it, and the one still owed as the program ends
+// is read before the end, not left for the shell.
+TEST(PosixConsoleTest, LateAnswersAreReadAndDropped) {
+  TerminalSession session(FourRequests);
+  ASSERT_TRUE(session.Started());
+  ASSERT_TRUE(session.AnswerCursorRequest(2, 1));
+  ASSERT_TRUE(session.WaitFor("\x1b[6n"));
+  // The next request comes once this one is given up; its answer follows the late one.
+  ASSERT_TRUE(session.AnswerCursorRequest(5, 1, "\x1b[9;1R"));
+  ASSERT_TRUE(session.WaitFor("\x1b[6n"));
+  usleep(800 * 1000);
+  session.Type("\x1b[7;1R");
+  int status = session.Status();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 4);
+  EXPECT_TRUE(session.SettingsAsFound());
+  EXPECT_FALSE(session.InputLeft());
+}
+
+// The program ignores a broken pipe (InitTextOutput); these scenarios put it back to its default
+// action, which ends the process as the other signals do where it is not ignored.
 int WaitForKeysForever() {
+  signal(SIGPIPE, SIG_DFL);
   for (;;) ActiveConsoleIo().GetKey();
 }
 
@@ -229,6 +271,7 @@ int WaitForKeysForever() {
 // first, as the dialogue switches the indicator off, so the test sees that the entry, not the
 // signal, ended the program.
 int EntryEndedAsInterrupted() {
+  signal(SIGPIPE, SIG_DFL);
   try {
     ReadBankNumber();
   } catch (const EntryInterrupted& interrupted) {
@@ -238,13 +281,19 @@ int EntryEndedAsInterrupted() {
   return 0;
 }
 
-// Each request to end the program, outside the entry and while the entry waits: the process ends
-// by that signal, with the terminal as it was found.
+// Each signal whose default action ends the process (SIGABRT: below), outside the entry and while
+// the entry waits: the process ends by that signal, with the terminal as it was found. The entry
+// holds the requests to end the program and ends it itself; the faults end it at once.
 TEST(PosixConsoleTest, EndingSignalsEndTheProcessAndTheTerminalIsAsItWasFound) {
-  const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+  const struct {
+    int number;
+    bool held;
+  } signals[] = {{SIGINT, true},    {SIGTERM, true},  {SIGHUP, true},   {SIGQUIT, true}, {SIGALRM, true},
+                 {SIGVTALRM, true}, {SIGPROF, true},  {SIGUSR1, true},  {SIGUSR2, true}, {SIGPIPE, true},
+                 {SIGXCPU, false},  {SIGXFSZ, false}, {SIGTRAP, false}, {SIGSYS, false}};
   for (int (*scenario)() : {WaitForKeysForever, EntryEndedAsInterrupted}) {
     const bool entry = scenario == EntryEndedAsInterrupted;
-    for (int signalNumber : signals) {
+    for (const auto& [signalNumber, held] : signals) {
       TerminalSession session(scenario);
       ASSERT_TRUE(session.Started());
       ASSERT_TRUE(session.WaitForKeyMode());
@@ -256,12 +305,15 @@ TEST(PosixConsoleTest, EndingSignalsEndTheProcessAndTheTerminalIsAsItWasFound) {
       } else {
         kill(session.child, signalNumber);
       }
-      if (entry) {
+      if (entry && held) {
         EXPECT_TRUE(session.WaitFor("E")) << signalNumber;
       }
       int status = session.Status();
       ASSERT_TRUE(WIFSIGNALED(status)) << signalNumber;
       EXPECT_EQ(WTERMSIG(status), signalNumber) << entry;
+      if (entry && !held) {
+        EXPECT_EQ(session.output.find('E'), std::string::npos) << signalNumber << " was held";
+      }
       EXPECT_TRUE(session.SettingsAsFound()) << signalNumber << " " << entry;
     }
   }

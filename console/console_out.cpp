@@ -44,7 +44,10 @@ CellPosition ConsoleOut::CursorSince(CellPosition at, LayoutChanges& seen) const
   return CursorOrFallback();
 }
 
+// A second's time includes asking the console for its cursor (a terminal answers in its own time,
+// or not at all), so that the count lasts its seconds whatever the console does.
 void ConsoleOut::Countdown(std::int32_t seconds) const {
+  std::uint64_t stepBegan = NowMs();
   LayoutChanges seen = ActiveConsoleIo().Changes();
   CellPosition at = CursorOrFallback();
   for (std::int32_t n = seconds; n >= 1; --n) {
@@ -52,7 +55,9 @@ void ConsoleOut::Countdown(std::int32_t seconds) const {
     int length = std::snprintf(number, sizeof number, "%d", n);
     at = CursorSince(at, seen);
     WriteAt(number, length, at);
-    SleepMs(kCountdownStepMs);
+    std::uint64_t spent = NowMs() - stepBegan;
+    if (spent < kCountdownStepMs) SleepMs(static_cast<std::uint32_t>(kCountdownStepMs - spent));
+    stepBegan = NowMs();
   }
 }
 

@@ -4,7 +4,9 @@
 // (EntryInterrupted, raised by the entry); the dialogue stops the blinking and then ends the
 // program as the request would have (EndAsInterrupted). On Windows the entry reads keys with the
 // console's processed input off, so Ctrl + C reaches it as the code 3; on POSIX the signals that
-// end a process (Ctrl + C, SIGTERM, a hang-up, SIGQUIT) are noted by their handlers.
+// ask a process to end (Ctrl + C, SIGTERM, a hang-up, SIGQUIT, a timer's signal, SIGUSR1 and
+// SIGUSR2, a broken pipe) are noted by their handlers. Those that the process brought on itself (an
+// abort, a resource limit reached, a trap, a bad system call) are never held.
 #pragma once
 
 namespace vadro {
