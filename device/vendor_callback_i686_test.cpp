@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "device/vendor_call_i686.h"
+#include "tests/support/measured_call_i686.h"
 
 namespace vadro {
 namespace {
@@ -29,22 +30,8 @@ void VADRO_VENDOR_CALL Record(std::int32_t count) {
   lastCount = count;
 }
 
-// Calls `callback` with `count` as a library does, and answers how many bytes of its argument the
-// callback removed as it returned.
 std::intptr_t RemovedByCallback(VendorWord callback, std::int32_t count) {
-  std::intptr_t removed = 0;
-  asm volatile(
-      "movl %%esp, %%esi\n\t"
-      "pushl %[count]\n\t"
-      "call *%[callback]\n\t"
-      "movl %%esp, %%eax\n\t"
-      "subl %%esi, %%eax\n\t"
-      "addl $4, %%eax\n\t"
-      "movl %%esi, %%esp\n\t"
-      : "=a"(removed)
-      : [count] "r"(count), [callback] "r"(callback)
-      : "esi", "ecx", "edx", "memory", "cc");
-  return removed;
+  return RemovedByCall(callback, count);
 }
 
 TEST(VendorConventionProcessTest, TheCallbackReturnsAsTheLibraryExpects) {

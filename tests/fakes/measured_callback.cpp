@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "sim/usbcd_sim.h"
+#include "tests/support/measured_call_i686.h"
 
 namespace {
 
@@ -18,20 +19,7 @@ std::atomic<vadro::DeviceChangeCallback> programCallback{nullptr};
 void VADRO_VENDOR_CALL Relay(std::int32_t count) {
   vadro::DeviceChangeCallback callback = programCallback.load();
   if (callback == nullptr) return;
-  // ESI holds the stack pointer from before the argument was pushed; it is put back after the
-  // call, so that a callback returning the wrong way shows here rather than crashing the library.
-  std::intptr_t removed = 0;
-  asm volatile(
-      "movl %%esp, %%esi\n\t"
-      "pushl %[count]\n\t"
-      "call *%[callback]\n\t"
-      "movl %%esp, %%eax\n\t"
-      "subl %%esi, %%eax\n\t"
-      "addl $4, %%eax\n\t"
-      "movl %%esi, %%esp\n\t"
-      : "=a"(removed)
-      : [count] "r"(count), [callback] "r"(callback)
-      : "esi", "ecx", "edx", "memory", "cc");
+  std::intptr_t removed = vadro::RemovedByCall(reinterpret_cast<std::uintptr_t>(callback), count);
   const char* log = std::getenv("USBCD_FAKE_CALLBACK_LOG");
   if (log == nullptr || *log == '\0') return;
   if (std::FILE* file = std::fopen(log, "a")) {
