@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 
 #include "base/heap_string.h"
@@ -68,28 +67,6 @@ TEST(VendorLoaderTest, DecoratedNamesAreFoundAndCalled) {
     EXPECT_EQ(CallVendor(table.USBCDMoveto, 7, 36), 7036) << file;
     EXPECT_EQ(CallVendor(table.USBCDGetCDDown, 10), 15) << file;
     EXPECT_EQ(CallVendor(table.CloseUSBCDLibrary), 0) << file;
-  }
-}
-
-// An address in the frame of a function called from where the caller stands: it moves with the
-// caller's stack pointer.
-__attribute__((noinline)) std::uintptr_t StackMark() {
-  volatile char mark = 0;
-  return reinterpret_cast<std::uintptr_t>(&mark);
-}
-
-// The 32-bit program drives libraries of both calling conventions (tests/fakes): ten thousand calls
-// of an operation with arguments into each leave the stack where it was.
-TEST(VendorLoaderTest, LibrariesOfBothConventionsLeaveTheStackWhereItWas) {
-  if (sizeof(void*) != 4) GTEST_SKIP() << "a 64-bit library has one calling convention";
-  for (const char* file : {"usbcd_cdecl.dll", "usbcd_stdcall.dll"}) {
-    VendorLibrary table{};
-    ASSERT_TRUE(BindVendorLibrary(file, table).loaded) << file;
-    std::uintptr_t before = StackMark();
-    std::int32_t sum = 0;
-    for (int call = 0; call < 10000; ++call) sum += CallVendor(table.USBCDMoveto, 7, 0);
-    EXPECT_EQ(StackMark(), before) << file;
-    EXPECT_EQ(sum, -10000) << file << ": the library is closed, so every call answers -1";
   }
 }
 

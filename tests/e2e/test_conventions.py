@@ -42,7 +42,7 @@ class ConventionTest(E2ETest):
         calls = [c for _, c in self.ws.trace_lines()]
         # The change was answered: the list was enumerated again after it.
         after = calls[calls.index("callback 2"):]
-        self.assertEqual(after[1:3], ["EnumDevice 0 = 3", "EnumDevice 1 = 7"])
+        self.assertEqual([c for c in after if c.startswith("EnumDevice")][:2], ["EnumDevice 0 = 3", "EnumDevice 1 = 7"])
         self.assertIn("USBCDMoveto 3 25 = 0", calls)
         self.assertIn("USBCDMoveto 7 36 = 0", calls)
         self.assertEqual(calls[-1], "CloseUSBCDLibrary = 0")
