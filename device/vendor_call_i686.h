@@ -12,7 +12,7 @@ extern "C" {
 // Stores in `removed` how many bytes above the last word pushed the stack pointer stood when the
 // library returned: the bytes the library removed itself.
 std::int32_t VadroVendorThunk(vadro::VendorCall::Entry entry, const vadro::VendorWord* words, int count,
-                                std::intptr_t* removed);
+                              std::intptr_t* removed);
 
 // The device-change callback as the library sees it: hands its one argument to
 // VadroDeviceChange and returns removing as many bytes as that answers (0 or 4). It keeps the

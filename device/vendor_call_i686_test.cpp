@@ -52,8 +52,7 @@ TEST(VendorThunkTest, MeasuresWhatEachConventionRemovesAndKeepsTheStack) {
     std::uintptr_t before = StackPointer();
     std::intptr_t removed = -1;
     std::int32_t result = 0;
-    for (int call = 0; call < 10000; ++call)
-      result = VadroVendorThunk(row.entry, words, row.count, &removed);
+    for (int call = 0; call < 10000; ++call) result = VadroVendorThunk(row.entry, words, row.count, &removed);
     EXPECT_EQ(StackPointer(), before) << row.what;
     EXPECT_EQ(removed, row.removed) << row.what;
     if (row.result != kUnchecked) {
