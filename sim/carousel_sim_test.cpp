@@ -300,7 +300,8 @@ TEST_F(CarouselSimPlugTest, CloseEndsTheScheduleAtOnce) {
 }
 
 TEST_F(CarouselSimPlugTest, CloseFromInsideTheCallback) {
-  SetTestEnv("USBCD_SIM_PLUG", "10:1;20:2");
+  // The first change comes well after the callback is registered, also on a loaded machine.
+  SetTestEnv("USBCD_SIM_PLUG", "150:1;250:2");
   closeFromCallback = true;
   ASSERT_EQ(sim.Init(), 0);
   ASSERT_EQ(sim.SetCallback(RecordChange), 0);
