@@ -1,4 +1,5 @@
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -15,6 +16,8 @@ void EndProcessAsInterrupted(int noted) {
   sigaddset(&only, signalNumber);
   pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
   raise(signalNumber);
+  // Delivered at once, except where a sanitizer runs the handlers at its own points: give it a few.
+  for (int wait = 0; wait < 100; ++wait) usleep(10000);
   // A signal that does not end the process (ignored meanwhile): end as its default would have.
   std::_Exit(128 + signalNumber);
 }
