@@ -223,7 +223,7 @@ case "$command" in
     build windows
     cmake --build --preset windows --target package demo_package
     build windows64
-    ctest --preset native
+    VADRO_REQUIRE_WINDOWS_BUILD=1 ctest --preset native
     i386_tests
     echo "$windows_tests_line."
     if [ "$windows_tests" = 32 ]; then

@@ -35,33 +35,43 @@ std::string Utf16(const std::string& text) {
   return utf16;
 }
 
-// A file that declares an encoding of its own is extended and saved; the saved file declares
-// UTF-8, holds the text in UTF-8 and reads with the old and the new entry.
+// A file that declares an encoding of its own, or none, is extended and saved; the saved file
+// declares UTF-8 where the file had a declaration, holds the text in UTF-8 (never as character
+// references), reads with the old and the new entry and saves unchanged.
 TEST(XmlDocumentPosixTest, AFileInAnotherEncodingIsSavedAsUtf8AndStaysReadable) {
   const char* const items = "<CDLibraryList><Item ID=\"3\" Bank=\"1\" Note=\"\xe9\"/></CDLibraryList>";
-  const std::string files[] = {
-      Utf16(std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?>") + items),
-      std::string("<?xml version=\"1.0\" encoding=\"windows-1251\"?>") + items,
+  const struct {
+    std::string file;
+    const char* note;  // in UTF-8
+    const char* head;
+  } rows[] = {
+      {Utf16(std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?>") + items), "\xc3\xa9",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<CDLibraryList>"},
+      {std::string("<?xml version=\"1.0\" encoding=\"windows-1251\"?>") + items, "\xd0\xb9",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<CDLibraryList>"},
+      {"<CDLibraryList><Item ID=\"3\" Bank=\"1\" Note=\"\xc3\xa9\"/></CDLibraryList>", "\xc3\xa9",
+       "<CDLibraryList>"},
   };
-  const char* const notes[] = {"\xc3\xa9", "\xd0\xb9"};  // U+00E9 and U+0439 in UTF-8
-  for (int i = 0; i < 2; ++i) {
+  for (const auto& row : rows) {
     ScratchFolder folder;
     PooledMap bankMap;
-    folder.Write("Vadro.xml", files[i]);
+    folder.Write("Vadro.xml", row.file);
     {
       LoadPass pass;
-      ASSERT_TRUE(pass.Run(folder.Directory(), bankMap)) << i;
+      ASSERT_TRUE(pass.Run(folder.Directory(), bankMap)) << row.head;
       AppendItem(pass.Document(), pass.Root(), 7, 2);
       ASSERT_TRUE(SaveBankMap(pass.Document(), folder.Directory()));
     }
     std::string saved = folder.Read("Vadro.xml");
-    EXPECT_EQ(0u, saved.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<CDLibraryList>")) << saved;
-    EXPECT_NE(std::string::npos, saved.find(std::string("Note=\"") + notes[i] + "\"")) << saved;
+    EXPECT_EQ(0u, saved.find(row.head)) << saved;
+    EXPECT_NE(std::string::npos, saved.find(std::string("Note=\"") + row.note + "\"")) << saved;
     bankMap.RemoveAll();
     LoadPass pass;
     ASSERT_TRUE(pass.Run(folder.Directory(), bankMap)) << saved;
     EXPECT_EQ(3, ValueOf(bankMap, 1));
     EXPECT_EQ(7, ValueOf(bankMap, 2));
+    ASSERT_TRUE(SaveBankMap(pass.Document(), folder.Directory()));
+    EXPECT_EQ(saved, folder.Read("Vadro.xml"));
   }
 }
 

@@ -100,8 +100,16 @@ def problems_of(objdump, exe):
     return found
 
 
+SKIPPED = 77  # the test's SKIP_RETURN_CODE
+
+
 def main():
     objdump, files = sys.argv[1], sys.argv[2:]
+    # A Linux build on its own (a developer's, or one whose suite is rerun on changed sources) has
+    # nothing to read; the test command builds the Windows side first and asks for it.
+    if not any(os.path.exists(path) for path in files) and not os.environ.get("VADRO_REQUIRE_WINDOWS_BUILD"):
+        print("skipped: no 32-bit Windows build at %s" % os.path.dirname(files[0]))
+        return SKIPPED
     failed = False
     for path in files:
         if not os.path.isfile(path):
