@@ -225,6 +225,9 @@ TEST_F(BankNumberEntryTest, WithoutCursorReportTheEntryStartsAtTopLeft) {
   EXPECT_EQ(ReadBankNumber(), 6);
   EXPECT_EQ(screen.TextAttribute(), kNormalAttribute);
   EXPECT_EQ(screen.AttributeAt(CellPosition{42, 0}), kNormalAttribute);
+  // Nor can a digit be blanked: Backspace takes it from the entry only.
+  screen.Type("12\b3\r", 20);
+  EXPECT_EQ(ReadBankNumber(), 13);
 }
 
 // An entry that starts two columns before the end of a 40-column row: its digits run on into the

@@ -35,12 +35,12 @@ void NoSleep(std::uint32_t /*milliseconds*/) {}
 
 class TerminalSession {
  public:
-  // Starts `scenario` in a child process on a new 80 x 24 terminal; its result is the child's
-  // exit status (through exit, so that exit-time handlers run).
-  explicit TerminalSession(int (*scenario)()) {
+  // Starts `scenario` in a child process on a new terminal of `columns` x `rows`; its result is
+  // the child's exit status (through exit, so that exit-time handlers run).
+  explicit TerminalSession(int (*scenario)(), unsigned short columns = 80, unsigned short rows = 24) {
     winsize size = {};
-    size.ws_col = 80;
-    size.ws_row = 24;
+    size.ws_col = columns;
+    size.ws_row = rows;
     int slave = -1;
     if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) return;
     tcgetattr(slave, &original);
@@ -189,6 +189,22 @@ TEST(PosixConsoleTest, CountdownAndEraseBackAddressCellsFromTheReportedCursor) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_TRUE(session.SettingsAsFound());
+}
+
+// A terminal that tells no size (0 x 0, as a serial line may): 80 columns and no known height.
+TEST(PosixConsoleTest, ATerminalWithoutASizeIsTaken80ColumnsWide) {
+  TerminalSession session(
+      [] {
+        ScreenBufferInfo info{};
+        if (!consoleOut.ScreenInfo(info)) return 1;
+        return info.width == 80 && info.height == 0 && info.cursor == CellPosition{4, 2} ? 0 : 2;
+      },
+      0, 0);
+  ASSERT_TRUE(session.Started());
+  ASSERT_TRUE(session.AnswerCursorRequest(3, 5));
+  int status = session.Status();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(PosixConsoleTest, ANumberTypedOnTheTerminal) {

@@ -87,6 +87,27 @@ const Sequence kSequences[] = {
     {"Keypad 7 (application)", "\x1bOw", '7'},
     {"Keypad Enter (application)", "\x1bOM", 13},
     {"Enter as CR LF (piped text from Windows)", "\r\n", 13},
+    // The edges of each range a byte or number is tested against.
+    {"Linux console, past its F5", "\x1b[[F", kOtherKeyCode},
+    {"Keypad 0 (application)", "\x1bOp", '0'},
+    {"Keypad 9 (application)", "\x1bOy", '9'},
+    {"Keypad / (application)", "\x1bOo", kOtherKeyCode},
+    {"SS3 past the keypad", "\x1bOz", kOtherKeyCode},
+    {"SS3 past F4", "\x1bOT", kOtherKeyCode},
+    {"F3 with modifiers and no first number", "\x1b[;2R", kFunctionKeyCode},
+    {"late report of row 2", "\x1b[2;2R", kOtherKeyCode},
+    {"number 10", "\x1b[10~", kOtherKeyCode},
+    {"number 16", "\x1b[16~", kOtherKeyCode},
+    {"number 22", "\x1b[22~", kOtherKeyCode},
+    {"Shift+F3 (rxvt, 25)", "\x1b[25~", kFunctionKeyCode},
+    {"number 27", "\x1b[27~", kOtherKeyCode},
+    {"number 30", "\x1b[30~", kOtherKeyCode},
+    {"Shift+F7 (31)", "\x1b[31~", kFunctionKeyCode},
+    {"Shift+F10 (34)", "\x1b[34~", kFunctionKeyCode},
+    {"number 35", "\x1b[35~", kOtherKeyCode},
+    {"a private parameter", "\x1b[?15~", kOtherKeyCode},
+    {"an intermediate byte", "\x1b[1 @", kOtherKeyCode},
+    {"the lowest final byte", "\x1b[@", kOtherKeyCode},
 };
 
 TEST(TerminalKeyDecoderTest, EachSequenceIsOneKeyTakenWhole) {

@@ -16,14 +16,16 @@ TEST(TerminalSequencesTest, FindsTheCursorReportAmongTypedKeys) {
   EXPECT_EQ(cursor, (CellPosition{39, 11}));
   EXPECT_EQ(at, 4u);
   EXPECT_EQ(length, 8u);
+  ASSERT_TRUE(FindCursorReport("\x1b[1;1R", cursor, at, length));  // the first cell
+  EXPECT_EQ(cursor, (CellPosition{0, 0}));
 }
 
-TEST(TerminalSequencesTest, AnUnfinishedReportIsNotFound) {
+TEST(TerminalSequencesTest, AnUnfinishedOrImpossibleReportIsNotFound) {
   CellPosition cursor = {0, 0};
   std::size_t at = 0;
   std::size_t length = 0;
   for (const char* received :
-       {"\x1b[12;4", "\x1b[12R", "\x1b[;5R", "\x1b[1;5A", "12;40R", "\x1b[123456;1R"}) {
+       {"\x1b[12;4", "\x1b[12R", "\x1b[;5R", "\x1b[1;5A", "12;40R", "\x1b[123456;1R", "\x1b[0;5R", "\x1b[5;0R"}) {
     EXPECT_FALSE(FindCursorReport(received, cursor, at, length)) << received + 1;
   }
 }
@@ -48,6 +50,11 @@ TEST(TerminalSequencesTest, CellWritesGoOnIntoTheNextRowAndStopAtTheScreensEnd) 
   EXPECT_EQ(CellWriteSequence("xyz", 3, CellPosition{79, 24}, 80, 25, ""), "\0337\x1b[25;80Hx\0338");
   EXPECT_EQ(CellWriteSequence("x", 1, CellPosition{80, 0}, 80, 25, ""), "");
   EXPECT_EQ(CellWriteSequence("x", 1, CellPosition{0, 25}, 80, 25, ""), "");
+  EXPECT_EQ(CellWriteSequence("x", 1, CellPosition{-1, 0}, 80, 25, ""), "");
+  EXPECT_EQ(CellWriteSequence("x", 1, CellPosition{0, -1}, 80, 25, ""), "");
+  EXPECT_EQ(CellWriteSequence("x", 1, CellPosition{0, 0}, 0, 25, ""), "");
+  // A terminal that does not tell its height: every row is on the screen.
+  EXPECT_EQ(CellWriteSequence("ab", 2, CellPosition{0, 99}, 1, 0, ""), "\0337\x1b[100;1Ha\x1b[101;1Hb\0338");
 }
 
 }  // namespace
