@@ -24,8 +24,8 @@ TEST(TerminalSequencesTest, AnUnfinishedOrImpossibleReportIsNotFound) {
   CellPosition cursor = {0, 0};
   std::size_t at = 0;
   std::size_t length = 0;
-  for (const char* received :
-       {"\x1b[12;4", "\x1b[12R", "\x1b[;5R", "\x1b[1;5A", "12;40R", "\x1b[123456;1R", "\x1b[0;5R", "\x1b[5;0R"}) {
+  for (const char* received : {"\x1b[12;4", "\x1b[12R", "\x1b[;5R", "\x1b[1;5A", "12;40R", "\x1b[123456;1R",
+                               "\x1b[0;5R", "\x1b[5;0R"}) {
     EXPECT_FALSE(FindCursorReport(received, cursor, at, length)) << received + 1;
   }
 }
