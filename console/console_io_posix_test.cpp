@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -95,6 +96,14 @@ class TerminalSession {
     if (!WaitFor("\x1b[6n")) return false;
     Type(typedBefore + "\x1b[" + std::to_string(row) + ";" + std::to_string(column) + "R");
     return true;
+  }
+
+  // Gives the terminal a new size, which signals the child (SIGWINCH).
+  void Resize(unsigned short columns, unsigned short rows) const {
+    winsize size = {};
+    size.ws_col = columns;
+    size.ws_row = rows;
+    ioctl(master, TIOCSWINSZ, &size);
   }
 
   void Type(const std::string& bytes) const {
@@ -202,6 +211,20 @@ TEST(PosixConsoleTest, ATerminalWithoutASizeIsTaken80ColumnsWide) {
       0, 0);
   ASSERT_TRUE(session.Started());
   ASSERT_TRUE(session.AnswerCursorRequest(3, 5));
+  int status = session.Status();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Resizes while a request waits for an answer that never comes interrupt the wait, which still
+// ends on time, and so does the program.
+TEST(PosixConsoleTest, AResizeDuringAnUnansweredRequestLeavesItsWaitToEnd) {
+  TerminalSession session([] { return consoleOut.CursorOrFallback() == kFallbackPosition ? 0 : 1; });
+  ASSERT_TRUE(session.Started());
+  ASSERT_TRUE(session.WaitFor("\x1b[6n"));
+  session.Resize(100, 30);
+  usleep(100 * 1000);
+  session.Resize(90, 30);
   int status = session.Status();
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
