@@ -1,7 +1,9 @@
 // The Linux document beyond what both builds share: the text it saves is UTF-8 whatever the
 // loaded file declared, entities stay within libxml2's limits however they are used, and libxml2
-// itself prints nothing. And a save whose writes fail, and a load that opens no pipe or device.
+// itself prints nothing. And a save whose writes fail, a load that opens no pipe or device, and a
+// document that cannot be made.
 #include <gtest/gtest.h>
+#include <libxml/xmlmemory.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -163,6 +165,24 @@ TEST(SavePosixTest, ASaveWhoseWritesFailLeavesTheOldFileAndNothingOpen) {
     EXPECT_EQ(old, folder.Read("Vadro.xml"));
     EXPECT_EQ(std::vector<std::string>{"Vadro.xml"}, folder.Names());
   }
+}
+
+// libxml2 out of memory: no document is made, and the user is told so.
+TEST(XmlDocumentPosixTest, ADocumentThatCannotBeMadeIsReported) {
+  XmlDocument ready;
+  ASSERT_TRUE(ready.Create());  // the library is set up before its allocations fail
+  xmlFreeFunc freeFunction = nullptr;
+  xmlMallocFunc mallocFunction = nullptr;
+  xmlReallocFunc reallocFunction = nullptr;
+  xmlStrdupFunc strdupFunction = nullptr;
+  ASSERT_EQ(0, xmlMemGet(&freeFunction, &mallocFunction, &reallocFunction, &strdupFunction));
+  CapturedOutput captured;
+  XmlDocument document;
+  xmlMemSetup(freeFunction, [](std::size_t) -> void* { return nullptr; }, reallocFunction, strdupFunction);
+  bool created = CreateDocument(document);
+  xmlMemSetup(freeFunction, mallocFunction, reallocFunction, strdupFunction);
+  EXPECT_FALSE(created);
+  EXPECT_EQ("\r\nCannot create XML DOM.\r\n", captured.Text());
 }
 
 // Vadro.xml that is a named pipe or a device, or a link to one, is refused without being opened:
