@@ -178,7 +178,8 @@ TEST(XmlDocumentPosixTest, ADocumentThatCannotBeMadeIsReported) {
   ASSERT_EQ(0, xmlMemGet(&freeFunction, &mallocFunction, &reallocFunction, &strdupFunction));
   CapturedOutput captured;
   XmlDocument document;
-  xmlMemSetup(freeFunction, [](std::size_t) -> void* { return nullptr; }, reallocFunction, strdupFunction);
+  xmlMemSetup(
+      freeFunction, [](std::size_t) -> void* { return nullptr; }, reallocFunction, strdupFunction);
   bool created = CreateDocument(document);
   xmlMemSetup(freeFunction, mallocFunction, reallocFunction, strdupFunction);
   EXPECT_FALSE(created);
