@@ -13,10 +13,13 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "bankmap/bank_map_file.h"
+#include "bankmap/plain_file.h"
 #include "tests/support/captured_output.h"
 #include "tests/support/scratch_folder.h"
 
@@ -184,6 +187,20 @@ TEST(XmlDocumentPosixTest, ADocumentThatCannotBeMadeIsReported) {
   xmlMemSetup(freeFunction, mallocFunction, reallocFunction, strdupFunction);
   EXPECT_FALSE(created);
   EXPECT_EQ("\r\nCannot create XML DOM.\r\n", captured.Text());
+}
+
+// A file whose size says less than it holds, as one still being written does (a file of /proc
+// here, which says 0): read whole up to the limit, refused when it runs one byte past it.
+TEST(LoadPosixTest, AFileThatGrowsWhileReadIsReadToTheLimitAndNoFurther) {
+  const char* const path = "/proc/self/cmdline";
+  std::ifstream in(path, std::ios::binary);
+  const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(whole.size(), 2u);
+  std::vector<char> bytes;
+  EXPECT_TRUE(ReadPlainFile(path, whole.size(), bytes));
+  EXPECT_EQ(whole, std::string(bytes.begin(), bytes.end()));
+  EXPECT_FALSE(ReadPlainFile(path, whole.size() - 1, bytes));
+  EXPECT_TRUE(bytes.empty());
 }
 
 // Vadro.xml that is a named pipe or a device, or a link to one, is refused without being opened:
