@@ -131,6 +131,11 @@ TEST(HeapString, GrowthIncrementFollowsTheUsedSize) {
   EXPECT_EQ(c.UsedSize(), 9001);
   EXPECT_EQ(c.Capacity(), 10024);
   ExpectConsistent(c);
+
+  // An eighth of 8200 is 1025: held to 1024.
+  HeapString d(std::string(8199, 'd').c_str());
+  d.AppendChar('e');
+  EXPECT_EQ(d.Capacity(), 9224);
 }
 
 TEST(HeapString, ShrinkingKeepsTheBlockAndClearsTheRest) {
