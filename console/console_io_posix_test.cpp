@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -38,7 +39,7 @@ class TerminalSession {
  public:
   // Starts `scenario` in a child process on a new terminal of `columns` x `rows`; its result is
   // the child's exit status (through exit, so that exit-time handlers run).
-  explicit TerminalSession(int (*scenario)(), unsigned short columns = 80, unsigned short rows = 24) {
+  explicit TerminalSession(int (*scenario)(), std::uint16_t columns = 80, std::uint16_t rows = 24) {
     winsize size = {};
     size.ws_col = columns;
     size.ws_row = rows;
@@ -99,7 +100,7 @@ class TerminalSession {
   }
 
   // Gives the terminal a new size, which signals the child (SIGWINCH).
-  void Resize(unsigned short columns, unsigned short rows) const {
+  void Resize(std::uint16_t columns, std::uint16_t rows) const {
     winsize size = {};
     size.ws_col = columns;
     size.ws_row = rows;
